@@ -10,6 +10,7 @@ PACKAGES=(
   qt6-base-dev qt6-qpa-plugins
   libsdl2-mixer-dev
   nlohmann-json3-dev
+  libx11-dev
   xvfb xauth xdotool imagemagick x11-utils
   fonts-liberation fonts-dejavu-core
 )

@@ -1,0 +1,55 @@
+#include "payload/ExtractPayload.h"
+
+#include "payload/Container.h"
+#include "platform/Files.h"
+#include "project/IniText.h"
+
+namespace kx {
+namespace {
+
+const char* const kOwnFiles[] = {"KXC.res", "KXFilenames.res", "KXFiles.res", "KXGUI.kxu"};
+
+}  // namespace
+
+std::vector<std::string> MediaFileNames(const std::string& nameListPath) {
+  std::string text;
+  if (!ReadFileBytes(nameListPath, text)) return {};
+  std::vector<std::string> names;
+  for (const auto& line : SplitLines(text)) {
+    const std::string name = FileNamePart(line);
+    names.push_back(IsSafeMemberName(name) ? name : std::string());
+  }
+  return names;
+}
+
+std::string ExtractPayload(TKXCProject& project, const SaverFolders& folders) {
+  const std::string f = GetExtractionFolder(folders);
+  if (f.empty()) return f;
+  std::vector<std::string> targets;
+  for (const char* name : kOwnFiles) {
+    DeleteFileNoFollow(f + name);
+    targets.push_back(f + name);
+  }
+  ExtractContainer(folders.exePath, targets);
+
+  std::vector<std::string> media;
+  for (const auto& name : MediaFileNames(f + "KXFilenames.res")) media.push_back(name.empty() ? name : f + name);
+  ExtractContainer(f + "KXFiles.res", media);
+
+  project.LoadFromContainer(f + "KXC.res");
+  for (auto& name : project.FileList.Names) name = f + name;
+  if (!project.Setting.PreviewFile.empty()) project.Setting.PreviewFile = f + FileNamePart(project.Setting.PreviewFile);
+  project.UI.UIFile = f + "KXGUI.kxu";
+  return f;
+}
+
+void RemoveExtractedFiles(const SaverFolders& folders) {
+  const std::string f = folders.ExtractionFolder();
+  if (!IsRealDirectory(f)) return;
+  for (const auto& name : MediaFileNames(f + "KXFilenames.res"))
+    if (!name.empty()) DeleteFileNoFollow(f + name);
+  for (const char* name : {"KXC.res", "KXFiles.res", "KXFilenames.res", "KXGUI.kxu"}) DeleteFileNoFollow(f + name);
+  RemoveEmptyDirectory(f);
+}
+
+}  // namespace kx

@@ -1,0 +1,121 @@
+#include "payload/SaverFolders.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <system_error>
+
+#include "payload/Base64.h"
+#include "platform/Files.h"
+#include "platform/Paths.h"
+
+namespace kx {
+namespace {
+
+// The low 8 bits of each UTF-16 code unit of a UTF-8 name. Bytes that are not valid UTF-8
+// stand for themselves.
+std::string LowBytesOfUtf16(const std::string& utf8) {
+  std::string out;
+  size_t i = 0;
+  while (i < utf8.size()) {
+    const auto b0 = static_cast<uint8_t>(utf8[i]);
+    int length = b0 < 0x80 ? 1 : (b0 >> 5) == 6 ? 2 : (b0 >> 4) == 14 ? 3 : (b0 >> 3) == 30 ? 4 : 0;
+    bool valid = length > 0 && i + length <= utf8.size();
+    for (int k = 1; valid && k < length; ++k) valid = (static_cast<uint8_t>(utf8[i + k]) >> 6) == 2;
+    if (!valid) {
+      out += static_cast<char>(b0);
+      ++i;
+      continue;
+    }
+    uint32_t cp = length == 1 ? b0 : length == 2 ? (b0 & 0x1F) : length == 3 ? (b0 & 0x0F) : (b0 & 0x07);
+    for (int k = 1; k < length; ++k) cp = (cp << 6) | (static_cast<uint8_t>(utf8[i + k]) & 0x3F);
+    if (cp >= 0x10000) {  // surrogate pair: two code units
+      const uint32_t v = cp - 0x10000;
+      out += static_cast<char>((0xD800 | (v >> 10)) & 0xFF);
+      out += static_cast<char>((0xDC00 | (v & 0x3FF)) & 0xFF);
+    } else {
+      out += static_cast<char>(cp & 0xFF);
+    }
+    i += static_cast<size_t>(length);
+  }
+  return out;
+}
+
+bool IsDecimal(const std::string& s) {
+  if (s.empty() || s.size() > 10) return false;
+  for (char c : s)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
+}  // namespace
+
+SaverFolders SaverFolders::ForThisProcess() {
+  SaverFolders folders;
+  folders.tempFolder = TempFolder();
+  folders.exePath = LongPathName(ExecutablePath());
+  folders.pid = CurrentProcessId();
+  return folders;
+}
+
+std::string SaverFolders::BaseName() const {
+  const std::string name = FileNamePart(exePath);
+  return name.substr(0, name.find('.'));
+}
+
+std::string SaverFolders::TempRoot() const {
+  const std::string base = BaseName();
+  return base.empty() ? std::string() : tempFolder + TempRootName(base);
+}
+
+std::string SaverFolders::ExtractionFolder() const {
+  const std::string root = TempRoot();
+  return (root.empty() ? tempFolder : root + "/") + std::to_string(pid) + "/";
+}
+
+std::string TempRootName(const std::string& baseName) {
+  std::string name = Base64Encode(LowBytesOfUtf16(baseName));
+  for (char& c : name)
+    if (c == '/') c = '_';
+  return name;
+}
+
+std::string LongPathName(const std::string& path) {
+  if (path.empty() || path.find_first_of("*?") != std::string::npos) return std::string();
+  std::error_code ec;
+  const auto canonical = std::filesystem::canonical(path, ec);
+  return ec ? std::string() : canonical.string();
+}
+
+std::string GetExtractionFolder(const SaverFolders& folders) {
+  const std::string root = folders.TempRoot();
+  if (!root.empty() && !CreatePrivateDirectory(root)) return std::string();
+  const std::string folder = folders.ExtractionFolder();
+  if (!CreatePrivateDirectory(folder)) return std::string();
+  return folder;
+}
+
+void CleanSaverTempRoot(const SaverFolders& folders) {
+  const std::string root = folders.TempRoot();
+  if (root.empty() || !IsRealDirectory(root)) return;  // never the temporary folder itself
+  for (const auto& name : ListDirectory(root)) {
+    if (IsDecimal(name)) {
+      const int pid = std::stoi(name);
+      if (pid != folders.pid && ProcessIsRunning(pid)) continue;  // a live run's media
+    }
+    RemoveTreeNoFollow(root + "/" + name);
+  }
+  RemoveEmptyDirectory(root);
+}
+
+bool IsSafeMemberName(const std::string& fileName) {
+  static const char* const kReserved[] = {"KXC.res", "KXFilenames.res", "KXFiles.res", "KXGUI.kxu",
+                                          "KXtest~1.tmp", "KXtest~2.tmp", "KXtest~3.tmp", "KXtest~4.tmp"};
+  if (fileName.empty() || fileName == "." || fileName == "..") return false;
+  if (fileName.find_first_of("/\\:") != std::string::npos || fileName.find('\0') != std::string::npos)
+    return false;
+  for (const char* reserved : kReserved)
+    if (fileName == reserved) return false;
+  return true;
+}
+
+}  // namespace kx

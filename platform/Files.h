@@ -1,0 +1,41 @@
+#pragma once
+// Files and folders, with the safety rules the engine needs for its temporary folders:
+// nothing here follows a symbolic link when it creates, writes or deletes, and folders the
+// engine creates are readable by the user only.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kx {
+
+bool FileExists(const std::string& path);       // any kind of entry, links not followed
+bool IsRealDirectory(const std::string& path);  // a directory, not a link to one
+
+// Creates a folder with mode 0700. An existing folder is accepted only when it is a real
+// directory owned by this user; it is then narrowed to 0700. False otherwise.
+bool CreatePrivateDirectory(const std::string& path);
+
+// Opens a file for writing (created with mode 0600 or truncated), refusing a symbolic link
+// at the final component. Returns a file descriptor or -1.
+int OpenForWriteNoFollow(const std::string& path);
+
+bool DeleteFileNoFollow(const std::string& path);  // removes a file or a link itself
+bool RemoveEmptyDirectory(const std::string& path);
+// Removes a directory tree. Links inside are removed as links, never followed. A path that
+// is itself a link is removed as a link.
+void RemoveTreeNoFollow(const std::string& path);
+
+// Names of the entries of a folder, without "." and "..".
+std::vector<std::string> ListDirectory(const std::string& path);
+
+bool ReadFileBytes(const std::string& path, std::string& out);
+// Writes through a temporary file in the same folder and renames it over the target, so a
+// failed write never leaves a half-written file behind.
+bool WriteFileReplacing(const std::string& path, const std::string& data);
+
+// The folder part of a path including its trailing separator ("" when there is none).
+std::string FolderOf(const std::string& path);
+// The text after the last '\', '/' or drive colon.
+std::string FileNamePart(const std::string& path);
+
+}  // namespace kx

@@ -1,0 +1,42 @@
+// kxpack: packaging for the engine. It writes finished screensavers (the engine with a
+// payload appended) and describes payloads as JSON.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "payload/Marker.h"
+#include "tools/kxpack/BuildCommand.h"
+#include "tools/kxpack/InspectCommand.h"
+
+namespace {
+
+int RunMarkerCommand(const std::vector<std::string>&) {
+  for (uint8_t b : kx::ContainerMarker()) std::printf("%02x", b);
+  std::printf("\n");
+  return 0;
+}
+
+struct Command {
+  const char* name;
+  const char* usage;
+  int (*run)(const std::vector<std::string>&);
+};
+
+const Command kCommands[] = {
+    {"build", "build MANIFEST OUT      make a finished screensaver", kx::RunBuildCommand},
+    {"inspect", "inspect FILE            describe a screensaver or container as JSON", kx::RunInspectCommand},
+    {"marker", "marker                  print the 13 container marker bytes in hex", RunMarkerCommand},
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc >= 2) {
+    const std::string name = argv[1];
+    for (const auto& command : kCommands)
+      if (name == command.name) return command.run(std::vector<std::string>(argv + 2, argv + argc));
+  }
+  std::fprintf(stderr, "usage: kxpack COMMAND ...\n");
+  for (const auto& command : kCommands) std::fprintf(stderr, "  kxpack %s\n", command.usage);
+  return 2;
+}
