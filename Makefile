@@ -25,7 +25,7 @@ demo: build
 
 bench: build
 	@cmake --build $(BUILD) --target benchmarks
-	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+	@for b in $(BUILD)/bin/bench_*; do [ -x "$$b" ] && "$$b"; done
 
 clean:
 	rm -rf $(BUILD)

@@ -101,17 +101,17 @@ ContainerLocation FindContainer(const std::string& path) {
   return location;
 }
 
-ExtractReport ExtractContainer(const std::string& path, const std::vector<std::string>& targets) {
-  ExtractReport report;
-  const ContainerLocation location = FindContainer(path);
-  if (!location.found || location.count <= 0) return report;
-  FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (file.get() < 0 || lseek(file.get(), location.offset + 4, SEEK_SET) < 0) return report;
+namespace {
 
+// Extracts the members that follow the member count at `countOffset`.
+ExtractReport ExtractMembers(int fd, int64_t countOffset, const std::vector<std::string>& targets) {
+  ExtractReport report;
+  int32_t count = 0;
+  if (lseek(fd, countOffset, SEEK_SET) != countOffset || !ReadInt32(fd, count) || count <= 0) return report;
   std::vector<char> buffer(kCopyBuffer);
-  for (int32_t i = 0; i < location.count; ++i) {
+  for (int32_t i = 0; i < count; ++i) {
     int32_t size = 0;
-    if (!ReadInt32(file.get(), size) || size < 0) break;
+    if (!ReadInt32(fd, size) || size < 0) break;
     ++report.members;
     const std::string target = static_cast<size_t>(i) < targets.size() ? targets[i] : std::string();
     const int out = target.empty() ? -1 : OpenForWriteNoFollow(target);
@@ -119,16 +119,16 @@ ExtractReport ExtractContainer(const std::string& path, const std::vector<std::s
     bool ended = false;
     if (out < 0) {
       // Read past the member; a member that runs past the end of the file ends the container.
-      const off_t here = lseek(file.get(), 0, SEEK_CUR);
+      const off_t here = lseek(fd, 0, SEEK_CUR);
       struct stat st;
-      if (fstat(file.get(), &st) != 0 || here + remaining > st.st_size) break;
-      lseek(file.get(), remaining, SEEK_CUR);
+      if (fstat(fd, &st) != 0 || here + remaining > st.st_size) break;
+      lseek(fd, remaining, SEEK_CUR);
       continue;
     }
     bool writeFailed = false;
     while (remaining > 0) {
       const size_t want = static_cast<size_t>(std::min<int64_t>(remaining, kCopyBuffer));
-      const size_t got = ReadFully(file.get(), buffer.data(), want);
+      const size_t got = ReadFully(fd, buffer.data(), want);
       if (got == 0) {
         ended = true;
         break;
@@ -145,6 +145,27 @@ ExtractReport ExtractContainer(const std::string& path, const std::vector<std::s
     if (ended) break;
   }
   return report;
+}
+
+}  // namespace
+
+ExtractReport ExtractContainer(const std::string& path, const std::vector<std::string>& targets) {
+  const ContainerLocation location = FindContainer(path);
+  if (!location.found || location.count <= 0) return ExtractReport();
+  FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (file.get() < 0) return ExtractReport();
+  return ExtractMembers(file.get(), location.offset, targets);
+}
+
+ExtractReport ExtractNestedContainer(const std::string& path, int64_t markerOffset,
+                                     const std::vector<std::string>& targets) {
+  FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  uint8_t head[kMarkerSize];
+  const Marker marker = ContainerMarker();
+  if (file.get() < 0 || lseek(file.get(), markerOffset, SEEK_SET) != markerOffset ||
+      ReadFully(file.get(), head, kMarkerSize) != kMarkerSize || !std::equal(marker.begin(), marker.end(), head))
+    return ExtractReport();
+  return ExtractMembers(file.get(), markerOffset + static_cast<int64_t>(kMarkerSize), targets);
 }
 
 // ---------------------------------------------------------------------------------------

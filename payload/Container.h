@@ -36,6 +36,11 @@ struct ExtractReport {
 // target that is a symbolic link is never written through. Existing files are overwritten.
 ExtractReport ExtractContainer(const std::string& path, const std::vector<std::string>& targets);
 
+// The same for a container nested in the file whose marker starts at `markerOffset` (a member
+// of an outer container), so that it is extracted without first being copied out whole.
+ExtractReport ExtractNestedContainer(const std::string& path, int64_t markerOffset,
+                                     const std::vector<std::string>& targets);
+
 // Reads a container member by member without writing files (for tools and for small
 // members read into memory).
 class ContainerReader {

@@ -25,16 +25,22 @@ std::vector<std::string> MediaFileNames(const std::string& nameListPath) {
 std::string ExtractPayload(TKXCProject& project, const SaverFolders& folders) {
   const std::string f = GetExtractionFolder(folders);
   if (f.empty()) return f;
+  // The media container (member 2) is not copied out whole: its members are streamed from
+  // the executable straight into their files, which halves what the extraction writes.
   std::vector<std::string> targets;
   for (const char* name : kOwnFiles) {
     DeleteFileNoFollow(f + name);
     targets.push_back(f + name);
   }
+  targets[2].clear();
   ExtractContainer(folders.exePath, targets);
 
   std::vector<std::string> media;
   for (const auto& name : MediaFileNames(f + "KXFilenames.res")) media.push_back(name.empty() ? name : f + name);
-  ExtractContainer(f + "KXFiles.res", media);
+  ContainerReader payload;
+  if (payload.Open(folders.exePath) && payload.NextMember() >= 0 && payload.NextMember() >= 0 &&
+      payload.NextMember() >= 0)
+    ExtractNestedContainer(folders.exePath, payload.MemberStart(), media);
 
   project.LoadFromContainer(f + "KXC.res");
   for (auto& name : project.FileList.Names) name = f + name;

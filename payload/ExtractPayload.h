@@ -1,6 +1,7 @@
 #pragma once
-// The extraction of one run: the payload's four members into the extraction folder, the
-// media container into one file per name of the name list, then the project model.
+// The extraction of one run: the payload's members into the extraction folder ("KXC.res",
+// "KXFilenames.res", "KXGUI.kxu"), the media container's members into one file per name of the
+// name list, then the project model.
 #include <string>
 #include <vector>
 

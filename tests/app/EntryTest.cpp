@@ -181,7 +181,7 @@ TEST_F(EntryTest, ShowRunsTheSaverWindowWithEveryItemAndCleansUp) {
   WriteText(exeDir / "Sea.ini", "[Setting]\r\nImageMode=3\r\nIndex=1\r\n");
   EXPECT_EQ(Run({"/s"}), 0);
   EXPECT_EQ(shownFlags, (std::vector<std::string>{"FALSE", "TRUE"}));
-  EXPECT_EQ(filesDuringShow.size(), 6u);  // four payload files and two media
+  EXPECT_EQ(filesDuringShow.size(), 5u);  // three payload files and two media
   EXPECT_TRUE(messages.shown.empty());
   EXPECT_FALSE(FileExists(tmp / "U2Vh"));
 }
