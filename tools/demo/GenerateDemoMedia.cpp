@@ -1,5 +1,6 @@
 // Writes the media of the demo screensaver into a folder: a few still pictures, the preview
-// picture of the display settings, and the kxpack manifest that packs them.
+// picture of the display settings, and the kxpack manifest that packs them together with the
+// sounds and music that kxdemo_audio writes into the same folder.
 //
 //   kxdemo_media OUTDIR [EXTRA-MANIFEST-LINES-FILE]
 //
@@ -100,9 +101,10 @@ int main(int argc, char** argv) {
       "; The demo screensaver, packed by kxpack.\n"
       "[Package]\nExtra=1\n"
       "[Items]\nsunset.jpg\nhills.jpg\nrings.jpg\n"
+      "[Media]\nsurf.wav\nbirds.wav\n"
       "[General]\nProductName=kxsaver Demo\nPublisher=kxsaver\nWebsite=http://localhost/\n"
       "[Default]\nDuration=8\nTransitionTime=1500\nStretch=1\nProportional=1\n"
-      "[Advance]\nPreviewFile=preview.jpg\n";
+      "[Advance]\nPreviewFile=preview.jpg\nMusicFile=music.wav\nMusicMode=1\n";
   FILE* f = std::fopen((out + "Demo.ini").c_str(), "wb");
   if (f == nullptr) return 1;
   std::fwrite(manifest.data(), 1, manifest.size(), f);
