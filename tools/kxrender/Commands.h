@@ -1,0 +1,17 @@
+#pragma once
+// The commands of kxrender. Each takes the arguments after its own name and returns the
+// process exit code (0 on success); it writes its own error messages to stderr.
+//
+// To add a command: declare its function here, write it in a file of its own in this folder,
+// add the file to CMakeLists.txt and add a row to the table in main.cpp.
+#include <string>
+#include <vector>
+
+namespace kx::kxrender {
+
+using Args = std::vector<std::string>;
+
+// decode IN OUT.png: decodes any picture the engine reads and writes it as PNG.
+int RunDecode(const Args& args);
+
+}  // namespace kx::kxrender
