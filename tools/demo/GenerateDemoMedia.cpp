@@ -100,7 +100,7 @@ int main(int argc, char** argv) {
   std::string manifest =
       "; The demo screensaver, packed by kxpack.\n"
       "[Package]\nExtra=1\n"
-      "[Items]\nsunset.jpg\nhills.jpg\nrings.jpg\n"
+      "[Items]\nMirrorLake.kxp\nsunset.jpg\nWindyBay.kxp\nhills.jpg\nrings.jpg\n"
       "[Media]\nsurf.wav\nbirds.wav\n"
       "[General]\nProductName=kxsaver Demo\nPublisher=kxsaver\nWebsite=http://localhost/\n"
       "[Default]\nDuration=8\nTransitionTime=1500\nStretch=1\nProportional=1\n"

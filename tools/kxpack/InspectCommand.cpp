@@ -8,6 +8,7 @@
 #include "platform/Files.h"
 #include "project/IniText.h"
 #include "project/KXCProject.h"
+#include "tools/kxpack/SceneCommands.h"
 
 namespace kx {
 namespace {
@@ -120,6 +121,20 @@ int RunInspectCommand(const std::vector<std::string>& args) {
   }
   nlohmann::ordered_json out;
   std::string error;
+  char head[8] = {};
+  if (FILE* f = std::fopen(args[0].c_str(), "rb")) {
+    const size_t got = std::fread(head, 1, sizeof head, f);
+    std::fclose(f);
+    if (got != sizeof head) head[0] = '\0';
+  }
+  if (std::string(head, sizeof head) == "KX060697") {
+    if (!InspectScenePackage(args[0], out, error)) {
+      std::fprintf(stderr, "kxpack: %s\n", error.c_str());
+      return 1;
+    }
+    std::cout << out.dump(2) << "\n";
+    return 0;
+  }
   if (!InspectContainerFile(args[0], out, error)) {
     std::fprintf(stderr, "kxpack: %s\n", error.c_str());
     return 1;

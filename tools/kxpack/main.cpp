@@ -7,6 +7,7 @@
 #include "payload/Marker.h"
 #include "tools/kxpack/BuildCommand.h"
 #include "tools/kxpack/InspectCommand.h"
+#include "tools/kxpack/SceneCommands.h"
 
 namespace {
 
@@ -24,7 +25,8 @@ struct Command {
 
 const Command kCommands[] = {
     {"build", "build MANIFEST OUT      make a finished screensaver", kx::RunBuildCommand},
-    {"inspect", "inspect FILE            describe a screensaver or container as JSON", kx::RunInspectCommand},
+    {"inspect", "inspect FILE            describe a screensaver, container or scene package as JSON", kx::RunInspectCommand},
+    {"scene", "scene DESCRIPTION OUT.kxp  write a scene package", kx::RunSceneCommand},
     {"marker", "marker                  print the 13 container marker bytes in hex", RunMarkerCommand},
 };
 
