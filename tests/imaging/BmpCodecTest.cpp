@@ -32,30 +32,30 @@ struct BmpCase {
   bool topDown;
 };
 
-// Fills the spec's pixel values and returns the picture the decoder must produce.
-Bitmap32 Fill(const BmpCase& c, test::BmpSpec& spec) {
-  spec.headerSize = c.headerSize;
-  spec.width = kW;
-  spec.height = c.topDown ? -kH : kH;
-  spec.bitCount = c.bitCount;
-  spec.compression = c.compression;
+// Fills the layout's pixel values and returns the picture the decoder must produce.
+Bitmap32 Fill(const BmpCase& c, test::BmpLayout& layout) {
+  layout.headerSize = c.headerSize;
+  layout.width = kW;
+  layout.height = c.topDown ? -kH : kH;
+  layout.bitCount = c.bitCount;
+  layout.compression = c.compression;
   Bitmap32 expected(kW, kH);
   if (c.bitCount <= 8) {
     const int colors = c.bitCount == 8 ? 20 : 1 << c.bitCount;
-    spec.palette = Palette(colors);
-    if (c.bitCount == 8) spec.colorsUsed = colors;
+    layout.palette = Palette(colors);
+    if (c.bitCount == 8) layout.colorsUsed = colors;
   }
-  if (c.bitCount == 16 && c.compression == 3) spec.masks[0] = 0xF800, spec.masks[1] = 0x07E0, spec.masks[2] = 0x001F;
+  if (c.bitCount == 16 && c.compression == 3) layout.masks[0] = 0xF800, layout.masks[1] = 0x07E0, layout.masks[2] = 0x001F;
   if (c.bitCount == 32 && c.compression == 3)
-    spec.masks[0] = 0x000000FF, spec.masks[1] = 0x0000FF00, spec.masks[2] = 0x00FF0000;  // red lowest
+    layout.masks[0] = 0x000000FF, layout.masks[1] = 0x0000FF00, layout.masks[2] = 0x00FF0000;  // red lowest
   for (int y = 0; y < kH; ++y)
     for (int x = 0; x < kW; ++x) {
       const uint32_t k = static_cast<uint32_t>(x * 3 + y * 5);
       uint32_t value = 0, color = 0;
       switch (c.bitCount) {
         case 1: case 4: case 8:
-          value = k % spec.palette.size();
-          color = spec.palette[value];
+          value = k % layout.palette.size();
+          color = layout.palette[value];
           break;
         case 16: {
           const uint32_t r = (k * 7) % 32, b = (k * 11) % 32;
@@ -84,7 +84,7 @@ Bitmap32 Fill(const BmpCase& c, test::BmpSpec& spec) {
           break;
         }
       }
-      spec.values.push_back(value);
+      layout.values.push_back(value);
       expected.SetPixel(x, y, test::Opaque(color));
     }
   return expected;
@@ -112,9 +112,9 @@ TEST(BmpDecode, EveryBitCountAndHeader) {
   };
   for (const BmpCase& c : cases) {
     SCOPED_TRACE(c.name);
-    test::BmpSpec spec;
-    const Bitmap32 expected = Fill(c, spec);
-    const Bytes file = test::WriteBmp(spec);
+    test::BmpLayout layout;
+    const Bitmap32 expected = Fill(c, layout);
+    const Bytes file = test::WriteBmp(layout);
     Bitmap32 picture;
     std::string error;
     ASSERT_TRUE(DecodePicture(file, picture, error)) << error;
@@ -148,14 +148,14 @@ TEST(BmpDecode, RefusesOtherKindsWithAClearMessage) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    test::BmpSpec spec;
-    spec.headerSize = c.headerSize;
-    spec.width = std::max(c.width, 0);
-    spec.height = kH;
-    spec.bitCount = c.bitCount == 0 || c.bitCount == 2 ? 8 : c.bitCount;  // lay out some pixel bytes
-    spec.compression = c.compression;
-    spec.values.assign(static_cast<size_t>(spec.width) * kH, 0);
-    Bytes file = test::WriteBmp(spec);
+    test::BmpLayout layout;
+    layout.headerSize = c.headerSize;
+    layout.width = std::max(c.width, 0);
+    layout.height = kH;
+    layout.bitCount = c.bitCount == 0 || c.bitCount == 2 ? 8 : c.bitCount;  // lay out some pixel bytes
+    layout.compression = c.compression;
+    layout.values.assign(static_cast<size_t>(layout.width) * kH, 0);
+    Bytes file = test::WriteBmp(layout);
     file[28] = static_cast<uint8_t>(c.bitCount);
     const uint32_t w = static_cast<uint32_t>(c.width);
     for (int i = 0; i < 4; ++i) file[18 + i] = static_cast<uint8_t>(w >> (8 * i));
@@ -168,14 +168,14 @@ TEST(BmpDecode, RefusesOtherKindsWithAClearMessage) {
 }
 
 TEST(BmpDecode, IndicesPastAShortPaletteAreBlack) {
-  test::BmpSpec spec;
-  spec.width = 4;
-  spec.height = 1;
-  spec.bitCount = 8;
-  spec.palette = {0xFF0000, 0x00FF00};
-  spec.colorsUsed = 2;
-  spec.values = {0, 1, 2, 255};
-  const Bytes file = test::WriteBmp(spec);
+  test::BmpLayout layout;
+  layout.width = 4;
+  layout.height = 1;
+  layout.bitCount = 8;
+  layout.palette = {0xFF0000, 0x00FF00};
+  layout.colorsUsed = 2;
+  layout.values = {0, 1, 2, 255};
+  const Bytes file = test::WriteBmp(layout);
   Bitmap32 picture;
   std::string error;
   ASSERT_TRUE(DecodePicture(file, picture, error)) << error;

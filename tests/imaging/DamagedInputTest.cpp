@@ -26,43 +26,43 @@ std::vector<Fixture> Fixtures() {
   std::vector<Fixture> out;
   const Bitmap32 picture = test::PatternPicture(20, 12);
   for (const bool progressive : {false, true}) {
-    test::JpegSpec spec;
-    spec.width = picture.Width();
-    spec.height = picture.Height();
+    test::JpegLayout layout;
+    layout.width = picture.Width();
+    layout.height = picture.Height();
     for (size_t i = 0; i < picture.PixelCount(); ++i) {
       const uint32_t c = picture.Data()[i];
-      spec.samples.insert(spec.samples.end(), {uint8_t(RedOf(c)), uint8_t(GreenOf(c)), uint8_t(BlueOf(c))});
+      layout.samples.insert(layout.samples.end(), {uint8_t(RedOf(c)), uint8_t(GreenOf(c)), uint8_t(BlueOf(c))});
     }
-    spec.progressive = progressive;
-    spec.quality = 80;
-    out.push_back({progressive ? "jpeg_progressive" : "jpeg_baseline", test::WriteJpeg(spec), false});
+    layout.progressive = progressive;
+    layout.quality = 80;
+    out.push_back({progressive ? "jpeg_progressive" : "jpeg_baseline", test::WriteJpeg(layout), false});
   }
   {
-    test::PngSpec spec;
-    spec.width = 20, spec.height = 12, spec.colorType = PNG_COLOR_TYPE_RGB_ALPHA;
-    for (int i = 0; i < 20 * 12 * 4; ++i) spec.samples.push_back(static_cast<uint16_t>((i * 37) & 0xFF));
-    out.push_back({"png_rgba", test::WritePng(spec), false});
-    spec.interlaced = true;
-    out.push_back({"png_rgba_interlaced", test::WritePng(spec), false});
+    test::PngLayout layout;
+    layout.width = 20, layout.height = 12, layout.colorType = PNG_COLOR_TYPE_RGB_ALPHA;
+    for (int i = 0; i < 20 * 12 * 4; ++i) layout.samples.push_back(static_cast<uint16_t>((i * 37) & 0xFF));
+    out.push_back({"png_rgba", test::WritePng(layout), false});
+    layout.interlaced = true;
+    out.push_back({"png_rgba_interlaced", test::WritePng(layout), false});
   }
   {
-    test::GifSpec spec;
-    spec.width = 20, spec.height = 12;
-    spec.globalTable = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF};
-    test::GifFrameSpec f;
+    test::GifLayout layout;
+    layout.width = 20, layout.height = 12;
+    layout.globalTable = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF};
+    test::GifFrameLayout f;
     f.width = 20, f.height = 12;
     for (int i = 0; i < 240; ++i) f.indices.push_back(static_cast<uint8_t>((i * 7 / 5) % 4));
-    spec.frames = {f};
-    out.push_back({"gif", test::WriteGif(spec), true});
+    layout.frames = {f};
+    out.push_back({"gif", test::WriteGif(layout), true});
   }
   for (const int bits : {8, 24}) {
-    test::BmpSpec spec;
-    spec.width = 4;  // rows need no padding, so every cut removes pixel bytes
-    spec.height = 3;
-    spec.bitCount = bits;
-    if (bits == 8) spec.palette = {0x112233, 0x445566};
-    for (int i = 0; i < 12; ++i) spec.values.push_back(bits == 8 ? i % 2 : 0x010203u * i);
-    out.push_back({"bmp" + std::to_string(bits), test::WriteBmp(spec), false});
+    test::BmpLayout layout;
+    layout.width = 4;  // rows need no padding, so every cut removes pixel bytes
+    layout.height = 3;
+    layout.bitCount = bits;
+    if (bits == 8) layout.palette = {0x112233, 0x445566};
+    for (int i = 0; i < 12; ++i) layout.values.push_back(bits == 8 ? i % 2 : 0x010203u * i);
+    out.push_back({"bmp" + std::to_string(bits), test::WriteBmp(layout), false});
   }
   return out;
 }
@@ -105,10 +105,10 @@ TEST(DamagedInput, GifAnimationNeedsItsTrailer) {
 // Header patches: a PNG IHDR (with its CRC made right again), the JPEG SOF, the GIF screen
 // or frame descriptor and the BMP info header.
 Bytes PngWithSize(uint32_t width, uint32_t height) {
-  test::PngSpec spec;
-  spec.width = spec.height = 1;
-  spec.samples = {0};
-  Bytes file = test::WritePng(spec);
+  test::PngLayout layout;
+  layout.width = layout.height = 1;
+  layout.samples = {0};
+  Bytes file = test::WritePng(layout);
   for (int i = 0; i < 4; ++i) {
     file[16 + i] = static_cast<uint8_t>(width >> (24 - 8 * i));
     file[20 + i] = static_cast<uint8_t>(height >> (24 - 8 * i));
@@ -119,10 +119,10 @@ Bytes PngWithSize(uint32_t width, uint32_t height) {
 }
 
 Bytes JpegWithSize(uint16_t width, uint16_t height) {
-  test::JpegSpec spec;
-  spec.width = spec.height = 8;
-  spec.samples.assign(8 * 8 * 3, 128);
-  Bytes file = test::WriteJpeg(spec);
+  test::JpegLayout layout;
+  layout.width = layout.height = 8;
+  layout.samples.assign(8 * 8 * 3, 128);
+  Bytes file = test::WriteJpeg(layout);
   for (size_t i = 2; i + 9 < file.size(); ++i) {
     if (file[i] == 0xFF && file[i + 1] == 0xC0) {  // SOF0: length (2), precision (1), height (2), width (2)
       file[i + 5] = static_cast<uint8_t>(height >> 8);
@@ -137,26 +137,26 @@ Bytes JpegWithSize(uint16_t width, uint16_t height) {
 }
 
 Bytes GifWithScreen(uint16_t width, uint16_t height) {
-  test::GifSpec spec;
-  spec.width = spec.height = 1;
-  spec.globalTable = {0, 0xFFFFFF};
-  test::GifFrameSpec f;
+  test::GifLayout layout;
+  layout.width = layout.height = 1;
+  layout.globalTable = {0, 0xFFFFFF};
+  test::GifFrameLayout f;
   f.width = f.height = 1, f.indices = {1};
-  spec.frames = {f};
-  Bytes file = test::WriteGif(spec);
+  layout.frames = {f};
+  Bytes file = test::WriteGif(layout);
   file[6] = static_cast<uint8_t>(width), file[7] = static_cast<uint8_t>(width >> 8);
   file[8] = static_cast<uint8_t>(height), file[9] = static_cast<uint8_t>(height >> 8);
   return file;
 }
 
 Bytes GifWithFrame(uint16_t width, uint16_t height) {
-  test::GifSpec spec;
-  spec.width = spec.height = 10;
-  spec.globalTable = {0, 0xFFFFFF};
-  test::GifFrameSpec f;
+  test::GifLayout layout;
+  layout.width = layout.height = 10;
+  layout.globalTable = {0, 0xFFFFFF};
+  test::GifFrameLayout f;
   f.width = f.height = 1, f.indices = {1}, f.writeControl = false;
-  spec.frames = {f};
-  Bytes file = test::WriteGif(spec);
+  layout.frames = {f};
+  Bytes file = test::WriteGif(layout);
   const size_t desc = 13 + 3 * 2;  // header, screen descriptor, two-entry table
   EXPECT_EQ(file[desc], 0x2C);
   file[desc + 5] = static_cast<uint8_t>(width), file[desc + 6] = static_cast<uint8_t>(width >> 8);
@@ -165,10 +165,10 @@ Bytes GifWithFrame(uint16_t width, uint16_t height) {
 }
 
 Bytes BmpWithSize(int32_t width, int32_t height) {
-  test::BmpSpec spec;
-  spec.width = spec.height = 1;
-  spec.values = {0};
-  Bytes file = test::WriteBmp(spec);
+  test::BmpLayout layout;
+  layout.width = layout.height = 1;
+  layout.values = {0};
+  Bytes file = test::WriteBmp(layout);
   for (int i = 0; i < 4; ++i) {
     file[18 + i] = static_cast<uint8_t>(static_cast<uint32_t>(width) >> (8 * i));
     file[22 + i] = static_cast<uint8_t>(static_cast<uint32_t>(height) >> (8 * i));

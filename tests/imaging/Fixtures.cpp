@@ -34,45 +34,45 @@ int ChannelsOf(int colorType) {
 }
 }  // namespace
 
-Bytes WritePng(const PngSpec& spec) {
+Bytes WritePng(const PngLayout& layout) {
   Bytes out;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, PngFail, PngWarn);
   png_infop info = png_create_info_struct(png);
   png_set_write_fn(png, &out, PngAppend, PngFlush);
-  png_set_IHDR(png, info, spec.width, spec.height, spec.bitDepth, spec.colorType,
-               spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+  png_set_IHDR(png, info, layout.width, layout.height, layout.bitDepth, layout.colorType,
+               layout.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                PNG_FILTER_TYPE_DEFAULT);
-  if (spec.colorType == PNG_COLOR_TYPE_PALETTE) {
+  if (layout.colorType == PNG_COLOR_TYPE_PALETTE) {
     std::vector<png_color> colors;
-    for (uint32_t c : spec.palette)
+    for (uint32_t c : layout.palette)
       colors.push_back(png_color{static_cast<png_byte>(c >> 16), static_cast<png_byte>(c >> 8), static_cast<png_byte>(c)});
     png_set_PLTE(png, info, colors.data(), static_cast<int>(colors.size()));
-    if (!spec.paletteAlpha.empty())
-      png_set_tRNS(png, info, spec.paletteAlpha.data(), static_cast<int>(spec.paletteAlpha.size()), nullptr);
-  } else if (spec.hasColorKey) {
+    if (!layout.paletteAlpha.empty())
+      png_set_tRNS(png, info, layout.paletteAlpha.data(), static_cast<int>(layout.paletteAlpha.size()), nullptr);
+  } else if (layout.hasColorKey) {
     png_color_16 key{};
-    key.gray = spec.keyGrey;
-    key.red = spec.keyRed;
-    key.green = spec.keyGreen;
-    key.blue = spec.keyBlue;
+    key.gray = layout.keyGrey;
+    key.red = layout.keyRed;
+    key.green = layout.keyGreen;
+    key.blue = layout.keyBlue;
     png_set_tRNS(png, info, nullptr, 0, &key);
   }
   png_write_info(png, info);
-  const int channels = ChannelsOf(spec.colorType);
-  const size_t rowBytes = (static_cast<size_t>(spec.width) * channels * spec.bitDepth + 7) / 8;
-  std::vector<Bytes> rows(spec.height, Bytes(rowBytes, 0));
-  for (int y = 0; y < spec.height; ++y) {
-    for (int i = 0; i < spec.width * channels; ++i) {
-      const uint16_t v = spec.samples[static_cast<size_t>(y) * spec.width * channels + i];
+  const int channels = ChannelsOf(layout.colorType);
+  const size_t rowBytes = (static_cast<size_t>(layout.width) * channels * layout.bitDepth + 7) / 8;
+  std::vector<Bytes> rows(layout.height, Bytes(rowBytes, 0));
+  for (int y = 0; y < layout.height; ++y) {
+    for (int i = 0; i < layout.width * channels; ++i) {
+      const uint16_t v = layout.samples[static_cast<size_t>(y) * layout.width * channels + i];
       Bytes& row = rows[y];
-      if (spec.bitDepth == 16) {
+      if (layout.bitDepth == 16) {
         row[2 * i] = static_cast<uint8_t>(v >> 8);
         row[2 * i + 1] = static_cast<uint8_t>(v);
-      } else if (spec.bitDepth == 8) {
+      } else if (layout.bitDepth == 8) {
         row[i] = static_cast<uint8_t>(v);
       } else {
-        const int perByte = 8 / spec.bitDepth;
-        const int shift = 8 - spec.bitDepth * (i % perByte + 1);
+        const int perByte = 8 / layout.bitDepth;
+        const int shift = 8 - layout.bitDepth * (i % perByte + 1);
         row[i / perByte] |= static_cast<uint8_t>(v << shift);
       }
     }
@@ -95,7 +95,7 @@ namespace {
 }
 }  // namespace
 
-Bytes WriteJpeg(const JpegSpec& spec) {
+Bytes WriteJpeg(const JpegLayout& layout) {
   jpeg_compress_struct cinfo;
   jpeg_error_mgr err;
   cinfo.err = jpeg_std_error(&err);
@@ -104,21 +104,21 @@ Bytes WriteJpeg(const JpegSpec& spec) {
   unsigned char* buffer = nullptr;
   unsigned long size = 0;
   jpeg_mem_dest(&cinfo, &buffer, &size);
-  cinfo.image_width = spec.width;
-  cinfo.image_height = spec.height;
-  cinfo.input_components = spec.components;
-  cinfo.in_color_space = spec.inputSpace;
+  cinfo.image_width = layout.width;
+  cinfo.image_height = layout.height;
+  cinfo.input_components = layout.components;
+  cinfo.in_color_space = layout.inputSpace;
   jpeg_set_defaults(&cinfo);
-  jpeg_set_colorspace(&cinfo, spec.fileSpace);
-  if (!spec.adobeMarker) cinfo.write_Adobe_marker = FALSE;
-  jpeg_set_quality(&cinfo, spec.quality, TRUE);
-  if (spec.fullChroma)
+  jpeg_set_colorspace(&cinfo, layout.fileSpace);
+  if (!layout.adobeMarker) cinfo.write_Adobe_marker = FALSE;
+  jpeg_set_quality(&cinfo, layout.quality, TRUE);
+  if (layout.fullChroma)
     for (int c = 0; c < cinfo.num_components; ++c) cinfo.comp_info[c].h_samp_factor = cinfo.comp_info[c].v_samp_factor = 1;
-  if (spec.progressive) jpeg_simple_progression(&cinfo);
+  if (layout.progressive) jpeg_simple_progression(&cinfo);
   jpeg_start_compress(&cinfo, TRUE);
   while (cinfo.next_scanline < cinfo.image_height) {
-    JSAMPROW row = const_cast<JSAMPROW>(spec.samples.data() +
-                                        static_cast<size_t>(cinfo.next_scanline) * spec.width * spec.components);
+    JSAMPROW row = const_cast<JSAMPROW>(layout.samples.data() +
+                                        static_cast<size_t>(cinfo.next_scanline) * layout.width * layout.components);
     jpeg_write_scanlines(&cinfo, &row, 1);
   }
   jpeg_finish_compress(&cinfo);
@@ -150,22 +150,22 @@ void Check(int result) {
 }
 }  // namespace
 
-Bytes WriteGif(const GifSpec& spec) {
+Bytes WriteGif(const GifLayout& layout) {
   Bytes out;
   int error = 0;
   GifFileType* gif = EGifOpen(&out, GifAppend, &error);
   EGifSetGifVersion(gif, true);
-  ColorMapObject* global = MapOf(spec.globalTable);
-  Check(EGifPutScreenDesc(gif, spec.width, spec.height, 8, 0, global));
+  ColorMapObject* global = MapOf(layout.globalTable);
+  Check(EGifPutScreenDesc(gif, layout.width, layout.height, 8, 0, global));
   GifFreeMapObject(global);
-  if (spec.loopCount >= 0) {
-    const uint8_t loop[3] = {1, static_cast<uint8_t>(spec.loopCount), static_cast<uint8_t>(spec.loopCount >> 8)};
+  if (layout.loopCount >= 0) {
+    const uint8_t loop[3] = {1, static_cast<uint8_t>(layout.loopCount), static_cast<uint8_t>(layout.loopCount >> 8)};
     Check(EGifPutExtensionLeader(gif, APPLICATION_EXT_FUNC_CODE));
     Check(EGifPutExtensionBlock(gif, 11, "NETSCAPE2.0"));
     Check(EGifPutExtensionBlock(gif, 3, loop));
     Check(EGifPutExtensionTrailer(gif));
   }
-  for (const GifFrameSpec& f : spec.frames) {
+  for (const GifFrameLayout& f : layout.frames) {
     if (f.writeControl) {
       const uint8_t gce[4] = {static_cast<uint8_t>((f.disposal << 2) | (f.transparentIndex >= 0 ? 1 : 0)),
                               static_cast<uint8_t>(f.delayCs), static_cast<uint8_t>(f.delayCs >> 8),
@@ -201,13 +201,13 @@ Bytes WriteGif(const GifSpec& spec) {
 
 // ---- BMP ----
 
-Bytes WriteBmp(const BmpSpec& spec) {
-  const int h = spec.height < 0 ? -spec.height : spec.height;
-  const size_t stride = (static_cast<size_t>(spec.width) * spec.bitCount + 31) / 32 * 4;
-  const bool core = spec.headerSize == 12;
+Bytes WriteBmp(const BmpLayout& layout) {
+  const int h = layout.height < 0 ? -layout.height : layout.height;
+  const size_t stride = (static_cast<size_t>(layout.width) * layout.bitCount + 31) / 32 * 4;
+  const bool core = layout.headerSize == 12;
   const size_t entry = core ? 3 : 4;
-  const bool masksAfterHeader = spec.compression == 3 && spec.headerSize == 40;
-  const size_t pixelOffset = 14 + spec.headerSize + (masksAfterHeader ? 12 : 0) + spec.palette.size() * entry;
+  const bool masksAfterHeader = layout.compression == 3 && layout.headerSize == 40;
+  const size_t pixelOffset = 14 + layout.headerSize + (masksAfterHeader ? 12 : 0) + layout.palette.size() * entry;
   Bytes out(pixelOffset + stride * h, 0);
   auto put16 = [&](size_t at, uint32_t v) {
     out[at] = static_cast<uint8_t>(v);
@@ -221,35 +221,35 @@ Bytes WriteBmp(const BmpSpec& spec) {
   out[1] = 'M';
   put32(2, static_cast<uint32_t>(out.size()));
   put32(10, static_cast<uint32_t>(pixelOffset));
-  put32(14, spec.headerSize);
+  put32(14, layout.headerSize);
   if (core) {
-    put16(18, spec.width);
+    put16(18, layout.width);
     put16(20, h);
     put16(22, 1);
-    put16(24, spec.bitCount);
+    put16(24, layout.bitCount);
   } else {
-    put32(18, static_cast<uint32_t>(spec.width));
-    put32(22, static_cast<uint32_t>(spec.height));
+    put32(18, static_cast<uint32_t>(layout.width));
+    put32(22, static_cast<uint32_t>(layout.height));
     put16(26, 1);
-    put16(28, spec.bitCount);
-    put32(30, spec.compression);
+    put16(28, layout.bitCount);
+    put32(30, layout.compression);
     put32(34, static_cast<uint32_t>(stride * h));
-    put32(46, spec.colorsUsed);
-    if (spec.compression == 3)
-      for (int i = 0; i < 3; ++i) put32(14 + 40 + 4 * i, spec.masks[i]);
+    put32(46, layout.colorsUsed);
+    if (layout.compression == 3)
+      for (int i = 0; i < 3; ++i) put32(14 + 40 + 4 * i, layout.masks[i]);
   }
-  for (size_t i = 0; i < spec.palette.size(); ++i) {
-    const size_t at = 14 + spec.headerSize + (masksAfterHeader ? 12 : 0) + i * entry;
-    out[at] = static_cast<uint8_t>(spec.palette[i]);
-    out[at + 1] = static_cast<uint8_t>(spec.palette[i] >> 8);
-    out[at + 2] = static_cast<uint8_t>(spec.palette[i] >> 16);
+  for (size_t i = 0; i < layout.palette.size(); ++i) {
+    const size_t at = 14 + layout.headerSize + (masksAfterHeader ? 12 : 0) + i * entry;
+    out[at] = static_cast<uint8_t>(layout.palette[i]);
+    out[at + 1] = static_cast<uint8_t>(layout.palette[i] >> 8);
+    out[at + 2] = static_cast<uint8_t>(layout.palette[i] >> 16);
   }
   for (int y = 0; y < h; ++y) {
-    const int fileRow = spec.height < 0 ? y : h - 1 - y;
+    const int fileRow = layout.height < 0 ? y : h - 1 - y;
     uint8_t* row = out.data() + pixelOffset + stride * fileRow;
-    for (int x = 0; x < spec.width; ++x) {
-      const uint32_t v = spec.values[static_cast<size_t>(y) * spec.width + x];
-      switch (spec.bitCount) {
+    for (int x = 0; x < layout.width; ++x) {
+      const uint32_t v = layout.values[static_cast<size_t>(y) * layout.width + x];
+      switch (layout.bitCount) {
         case 1: row[x / 8] |= static_cast<uint8_t>((v & 1) << (7 - x % 8)); break;
         case 4: row[x / 2] |= static_cast<uint8_t>((v & 15) << (x % 2 ? 0 : 4)); break;
         case 8: row[x] = static_cast<uint8_t>(v); break;

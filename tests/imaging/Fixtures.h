@@ -15,7 +15,7 @@ namespace kx::test {
 using Bytes = std::vector<uint8_t>;
 
 // ---- PNG ----
-struct PngSpec {
+struct PngLayout {
   int width = 0, height = 0;
   int colorType = 0;  // PNG_COLOR_TYPE_*
   int bitDepth = 8;
@@ -28,10 +28,10 @@ struct PngSpec {
   bool hasColorKey = false;           // tRNS for grey or RGB images
   uint16_t keyGrey = 0, keyRed = 0, keyGreen = 0, keyBlue = 0;
 };
-Bytes WritePng(const PngSpec& spec);
+Bytes WritePng(const PngLayout& layout);
 
 // ---- JPEG ----
-struct JpegSpec {
+struct JpegLayout {
   int width = 0, height = 0;
   J_COLOR_SPACE inputSpace = JCS_RGB;  // JCS_RGB, JCS_GRAYSCALE or JCS_CMYK
   int components = 3;
@@ -42,10 +42,10 @@ struct JpegSpec {
   int quality = 100;
   bool fullChroma = true;   // no chroma subsampling
 };
-Bytes WriteJpeg(const JpegSpec& spec);
+Bytes WriteJpeg(const JpegLayout& layout);
 
 // ---- GIF ----
-struct GifFrameSpec {
+struct GifFrameLayout {
   int left = 0, top = 0, width = 0, height = 0;
   std::vector<uint8_t> indices;      // rows top first
   std::vector<uint32_t> localTable;  // 0xRRGGBB, power-of-two length; empty = use global
@@ -53,16 +53,16 @@ struct GifFrameSpec {
   bool writeControl = true;  // graphic control extension
   int delayCs = 0, disposal = 0, transparentIndex = -1;
 };
-struct GifSpec {
+struct GifLayout {
   int width = 0, height = 0;
   std::vector<uint32_t> globalTable;  // 0xRRGGBB, power-of-two length; empty = none
   int loopCount = -1;                 // -1: no NETSCAPE2.0 block
-  std::vector<GifFrameSpec> frames;
+  std::vector<GifFrameLayout> frames;
 };
-Bytes WriteGif(const GifSpec& spec);
+Bytes WriteGif(const GifLayout& layout);
 
 // ---- BMP ----
-struct BmpSpec {
+struct BmpLayout {
   int headerSize = 40;      // 12, 40, 108, 124 (or anything, to test rejection)
   int width = 0, height = 0;  // height < 0: top-down
   int bitCount = 24;
@@ -74,7 +74,7 @@ struct BmpSpec {
   // index for <= 8 bits, the raw 16- or 32-bit value, or 0xRRGGBB for 24 bits.
   std::vector<uint32_t> values;
 };
-Bytes WriteBmp(const BmpSpec& spec);
+Bytes WriteBmp(const BmpLayout& layout);
 
 // An opaque picture with a distinct colour per pixel (for exact round trips).
 Bitmap32 PatternPicture(int width, int height);

@@ -64,27 +64,27 @@ std::string Draw(const Bitmap32& b) {
 // Global table: 0 black, 1 red, 2 green, 3 blue. Five frames on a 6 x 4 screen that use
 // every disposal method, a local table, a transparent index, a frame without a control
 // extension and a frame reaching past the screen.
-test::GifSpec AnimationSpec() {
-  test::GifSpec spec;
-  spec.width = 6;
-  spec.height = 4;
-  spec.globalTable = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF};
-  spec.loopCount = 3;
-  test::GifFrameSpec f0;
+test::GifLayout AnimationLayout() {
+  test::GifLayout layout;
+  layout.width = 6;
+  layout.height = 4;
+  layout.globalTable = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF};
+  layout.loopCount = 3;
+  test::GifFrameLayout f0;
   f0.width = 6, f0.height = 4, f0.indices.assign(24, 1), f0.disposal = 1, f0.delayCs = 10;
-  test::GifFrameSpec f1;
+  test::GifFrameLayout f1;
   f1.left = 1, f1.top = 1, f1.width = 3, f1.height = 2;
   f1.localTable = {0xFFFFFF, 0xFFFF00};
   f1.indices = {0, 1, 0, 1, 0, 1};
   f1.transparentIndex = 1, f1.disposal = 2, f1.delayCs = 20;
-  test::GifFrameSpec f2;
+  test::GifFrameLayout f2;
   f2.width = 2, f2.height = 2, f2.indices.assign(4, 2), f2.disposal = 3, f2.delayCs = 30;
-  test::GifFrameSpec f3;
+  test::GifFrameLayout f3;
   f3.left = 4, f3.top = 2, f3.width = 2, f3.height = 2, f3.indices.assign(4, 3), f3.writeControl = false;
-  test::GifFrameSpec f4;
+  test::GifFrameLayout f4;
   f4.left = 5, f4.top = 3, f4.width = 3, f4.height = 3, f4.indices.assign(9, 2), f4.delayCs = 50;
-  spec.frames = {f0, f1, f2, f3, f4};
-  return spec;
+  layout.frames = {f0, f1, f2, f3, f4};
+  return layout;
 }
 
 const std::vector<Bitmap32>& AnimationScreens() {
@@ -99,7 +99,7 @@ const std::vector<Bitmap32>& AnimationScreens() {
 }
 
 TEST(GifAnimationDecode, FramesAndTheirComposition) {
-  const Bytes file = test::WriteGif(AnimationSpec());
+  const Bytes file = test::WriteGif(AnimationLayout());
   GifAnimation anim;
   std::string error;
   ASSERT_TRUE(DecodeGifAnimation(file, anim, error)) << error;
@@ -137,7 +137,7 @@ TEST(GifAnimationDecode, FramesAndTheirComposition) {
 }
 
 TEST(GifAnimationDecode, RecomposesAfterTheCallerChangesTransparencyAndDisposal) {
-  const Bytes file = test::WriteGif(AnimationSpec());
+  const Bytes file = test::WriteGif(AnimationLayout());
   GifAnimation anim;
   std::string error;
   ASSERT_TRUE(DecodeGifAnimation(file, anim, error)) << error;
@@ -150,11 +150,11 @@ TEST(GifAnimationDecode, RecomposesAfterTheCallerChangesTransparencyAndDisposal)
 }
 
 TEST(GifAnimationDecode, InterlacedRowsComeOutInDisplayOrder) {
-  test::GifSpec spec;
-  spec.width = 2;
-  spec.height = 11;  // every pass of the interlace is used, the last ones unevenly
-  spec.globalTable = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF};
-  test::GifFrameSpec f;
+  test::GifLayout layout;
+  layout.width = 2;
+  layout.height = 11;  // every pass of the interlace is used, the last ones unevenly
+  layout.globalTable = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF};
+  test::GifFrameLayout f;
   f.width = 2, f.height = 11, f.interlaced = true;
   const char* rows = "KRGBBGRKRGB";
   for (int y = 0; y < 11; ++y) {
@@ -162,8 +162,8 @@ TEST(GifAnimationDecode, InterlacedRowsComeOutInDisplayOrder) {
     f.indices.push_back(index);
     f.indices.push_back(index);
   }
-  spec.frames = {f};
-  const Bytes file = test::WriteGif(spec);
+  layout.frames = {f};
+  const Bytes file = test::WriteGif(layout);
   GifAnimation anim;
   std::string error;
   ASSERT_TRUE(DecodeGifAnimation(file, anim, error)) << error;
@@ -176,16 +176,16 @@ TEST(GifAnimationDecode, InterlacedRowsComeOutInDisplayOrder) {
 }
 
 TEST(GifDecode, FirstFrameOnItsLogicalScreen) {
-  test::GifSpec spec;
-  spec.width = 4;
-  spec.height = 3;
-  spec.globalTable = {0x000000, 0x0000FF};
-  test::GifFrameSpec f;
+  test::GifLayout layout;
+  layout.width = 4;
+  layout.height = 3;
+  layout.globalTable = {0x000000, 0x0000FF};
+  test::GifFrameLayout f;
   f.left = 1, f.top = 1, f.width = 2, f.height = 1, f.indices = {1, 0}, f.transparentIndex = 0;
-  test::GifFrameSpec second;
+  test::GifFrameLayout second;
   second.width = 4, second.height = 3, second.indices.assign(12, 1);
-  spec.frames = {f, second};
-  const Bytes file = test::WriteGif(spec);
+  layout.frames = {f, second};
+  const Bytes file = test::WriteGif(layout);
   Bitmap32 picture;
   std::string error;
   ASSERT_TRUE(DecodeGif(file.data(), file.size(), picture, error)) << error;
@@ -193,7 +193,7 @@ TEST(GifDecode, FirstFrameOnItsLogicalScreen) {
 }
 
 TEST(GifDecode, StillPictureDoesNotNeedTheFramesAfterTheFirst) {
-  const Bytes whole = test::WriteGif(AnimationSpec());
+  const Bytes whole = test::WriteGif(AnimationLayout());
   const Bytes cut(whole.begin(), whole.end() - 12);  // inside the last frames
   Bitmap32 picture;
   std::string error;
@@ -211,7 +211,7 @@ TEST(GifDecode, StillPictureDoesNotNeedTheFramesAfterTheFirst) {
 TEST(GifEncode, IndexedFramesRoundTrip) {
   GifAnimation original;
   std::string error;
-  ASSERT_TRUE(DecodeGifAnimation(test::WriteGif(AnimationSpec()), original, error)) << error;
+  ASSERT_TRUE(DecodeGifAnimation(test::WriteGif(AnimationLayout()), original, error)) << error;
   original.frames[3].interlaced = true;
   Bytes file;
   ASSERT_TRUE(EncodeGif(original, file, error)) << error;

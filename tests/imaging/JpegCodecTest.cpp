@@ -41,17 +41,17 @@ void ExpectQuadrants(const Bitmap32& picture, const uint32_t (&colors)[4], int t
   EXPECT_LE(worst, tolerance) << "at (" << badX << ", " << badY << ")";
 }
 
-test::JpegSpec QuadrantSpec(J_COLOR_SPACE input, int components, const uint8_t (&values)[4][4]) {
-  test::JpegSpec spec;
-  spec.width = kWidth;
-  spec.height = kHeight;
-  spec.inputSpace = input;
-  spec.components = components;
-  spec.fileSpace = input == JCS_RGB ? JCS_YCbCr : input;
+test::JpegLayout QuadrantLayout(J_COLOR_SPACE input, int components, const uint8_t (&values)[4][4]) {
+  test::JpegLayout layout;
+  layout.width = kWidth;
+  layout.height = kHeight;
+  layout.inputSpace = input;
+  layout.components = components;
+  layout.fileSpace = input == JCS_RGB ? JCS_YCbCr : input;
   for (int y = 0; y < kHeight; ++y)
     for (int x = 0; x < kWidth; ++x)
-      for (int c = 0; c < components; ++c) spec.samples.push_back(values[Quadrant(x, y)][c]);
-  return spec;
+      for (int c = 0; c < components; ++c) layout.samples.push_back(values[Quadrant(x, y)][c]);
+  return layout;
 }
 
 struct HeaderInfo {
@@ -79,9 +79,9 @@ const uint32_t kRgbColors[4] = {Rgb(200, 30, 40), Rgb(20, 180, 60), Rgb(40, 50, 
 TEST(JpegDecode, BaselineAndProgressiveColour) {
   for (const bool progressive : {false, true}) {
     SCOPED_TRACE(progressive ? "progressive" : "baseline");
-    test::JpegSpec spec = QuadrantSpec(JCS_RGB, 3, kRgbValues);
-    spec.progressive = progressive;
-    const Bytes file = test::WriteJpeg(spec);
+    test::JpegLayout layout = QuadrantLayout(JCS_RGB, 3, kRgbValues);
+    layout.progressive = progressive;
+    const Bytes file = test::WriteJpeg(layout);
     EXPECT_EQ(ReadHeader(file).progressive, progressive);
     Bitmap32 picture;
     std::string error;
@@ -92,7 +92,7 @@ TEST(JpegDecode, BaselineAndProgressiveColour) {
 
 TEST(JpegDecode, Greyscale) {
   const uint8_t grey[4][4] = {{0}, {90}, {170}, {255}};
-  const Bytes file = test::WriteJpeg(QuadrantSpec(JCS_GRAYSCALE, 1, grey));
+  const Bytes file = test::WriteJpeg(QuadrantLayout(JCS_GRAYSCALE, 1, grey));
   ASSERT_EQ(ReadHeader(file).space, JCS_GRAYSCALE);
   Bitmap32 picture;
   std::string error;
@@ -121,10 +121,10 @@ TEST(JpegDecode, CmykAndYcck) {
     uint8_t stored[4][4];
     for (int q = 0; q < 4; ++q)
       for (int k = 0; k < 4; ++k) stored[q][k] = c.adobe ? 255 - kInks[q][k] : kInks[q][k];
-    test::JpegSpec spec = QuadrantSpec(JCS_CMYK, 4, stored);
-    spec.fileSpace = c.fileSpace;
-    spec.adobeMarker = c.adobe;
-    const Bytes file = test::WriteJpeg(spec);
+    test::JpegLayout layout = QuadrantLayout(JCS_CMYK, 4, stored);
+    layout.fileSpace = c.fileSpace;
+    layout.adobeMarker = c.adobe;
+    const Bytes file = test::WriteJpeg(layout);
     const HeaderInfo info = ReadHeader(file);
     ASSERT_EQ(info.space, c.fileSpace);
     ASSERT_EQ(info.adobe, c.adobe);
@@ -136,10 +136,10 @@ TEST(JpegDecode, CmykAndYcck) {
 }
 
 TEST(JpegDecode, RefusesOtherFormats) {
-  test::PngSpec pngSpec;
-  pngSpec.width = pngSpec.height = 1;
-  pngSpec.samples = {0};
-  const Bytes png = test::WritePng(pngSpec);
+  test::PngLayout pngLayout;
+  pngLayout.width = pngLayout.height = 1;
+  pngLayout.samples = {0};
+  const Bytes png = test::WritePng(pngLayout);
   Bitmap32 picture(3, 3, 0x12345678);
   std::string error;
   EXPECT_FALSE(DecodeJpeg(png.data(), png.size(), picture, error));

@@ -40,24 +40,24 @@ struct PngCase {
 };
 
 // Builds the fixture and the pixels the decoder must produce from it.
-void MakeCase(const PngCase& c, test::PngSpec& spec, Bitmap32& expected) {
-  spec.width = kW;
-  spec.height = kH;
-  spec.colorType = c.colorType;
-  spec.bitDepth = c.depth;
-  spec.interlaced = c.interlaced;
+void MakeCase(const PngCase& c, test::PngLayout& layout, Bitmap32& expected) {
+  layout.width = kW;
+  layout.height = kH;
+  layout.colorType = c.colorType;
+  layout.bitDepth = c.depth;
+  layout.interlaced = c.interlaced;
   const int max = (1 << c.depth) - 1;
   expected.SetSize(kW, kH);
   if (c.colorType == PNG_COLOR_TYPE_PALETTE) {
     const int colors = std::min(1 << c.depth, 20);
-    for (int i = 0; i < colors; ++i) spec.palette.push_back(static_cast<uint32_t>(i * 0x0B0D11 + 0x102030) & 0xFFFFFF);
-    if (c.paletteAlpha) spec.paletteAlpha = {0, 77, 200};
+    for (int i = 0; i < colors; ++i) layout.palette.push_back(static_cast<uint32_t>(i * 0x0B0D11 + 0x102030) & 0xFFFFFF);
+    if (c.paletteAlpha) layout.paletteAlpha = {0, 77, 200};
     for (int y = 0; y < kH; ++y)
       for (int x = 0; x < kW; ++x) {
         const int index = (x + 3 * y) % colors;
-        spec.samples.push_back(static_cast<uint16_t>(index));
-        const uint32_t alpha = index < static_cast<int>(spec.paletteAlpha.size()) ? spec.paletteAlpha[index] : 255;
-        expected.SetPixel(x, y, (alpha << 24) | spec.palette[index]);
+        layout.samples.push_back(static_cast<uint16_t>(index));
+        const uint32_t alpha = index < static_cast<int>(layout.paletteAlpha.size()) ? layout.paletteAlpha[index] : 255;
+        expected.SetPixel(x, y, (alpha << 24) | layout.palette[index]);
       }
     return;
   }
@@ -66,22 +66,22 @@ void MakeCase(const PngCase& c, test::PngSpec& spec, Bitmap32& expected) {
   const int channels = (color ? 3 : 1) + (alpha ? 1 : 0);
   if (c.colorKey) {
     // The key is the colour of pixel (0, 0); every pixel of that colour becomes transparent.
-    spec.hasColorKey = true;
-    spec.keyGrey = spec.keyRed = SampleAt(0, 0, 0, max);
-    spec.keyGreen = SampleAt(0, 0, 1, max);
-    spec.keyBlue = SampleAt(0, 0, 2, max);
+    layout.hasColorKey = true;
+    layout.keyGrey = layout.keyRed = SampleAt(0, 0, 0, max);
+    layout.keyGreen = SampleAt(0, 0, 1, max);
+    layout.keyBlue = SampleAt(0, 0, 2, max);
   }
   for (int y = 0; y < kH; ++y)
     for (int x = 0; x < kW; ++x) {
       uint16_t s[4];
-      for (int ch = 0; ch < channels; ++ch) spec.samples.push_back(s[ch] = SampleAt(x, y, ch, max));
+      for (int ch = 0; ch < channels; ++ch) layout.samples.push_back(s[ch] = SampleAt(x, y, ch, max));
       const uint32_t r = Widen(s[0], c.depth);
       const uint32_t g = Widen(color ? s[1] : s[0], c.depth);
       const uint32_t b = Widen(color ? s[2] : s[0], c.depth);
       uint32_t a = alpha ? Widen(s[channels - 1], c.depth) : 255;
       if (c.colorKey) {
-        const bool keyed = color ? (s[0] == spec.keyRed && s[1] == spec.keyGreen && s[2] == spec.keyBlue)
-                                 : s[0] == spec.keyGrey;
+        const bool keyed = color ? (s[0] == layout.keyRed && s[1] == layout.keyGreen && s[2] == layout.keyBlue)
+                                 : s[0] == layout.keyGrey;
         if (keyed) a = 0;
       }
       expected.SetPixel(x, y, Argb(a, r, g, b));
@@ -117,10 +117,10 @@ TEST(PngDecode, EveryColourTypeAndDepth) {
   };
   for (const PngCase& c : cases) {
     SCOPED_TRACE(c.name);
-    test::PngSpec spec;
+    test::PngLayout layout;
     Bitmap32 expected;
-    MakeCase(c, spec, expected);
-    const Bytes file = test::WritePng(spec);
+    MakeCase(c, layout, expected);
+    const Bytes file = test::WritePng(layout);
     Bitmap32 picture;
     std::vector<uint8_t> alpha = {1, 2, 3};
     std::string error;
@@ -148,12 +148,12 @@ TEST(PngDecode, EveryColourTypeAndDepth) {
 
 TEST(PngDecode, SixteenBitSamplesAreRoundedNotCut) {
   // 0x12FF is 18.92 in 8-bit terms: rounding gives 19, dropping the low byte would give 18.
-  test::PngSpec spec;
-  spec.width = spec.height = 1;
-  spec.colorType = PNG_COLOR_TYPE_GRAY;
-  spec.bitDepth = 16;
-  spec.samples = {0x12FF};
-  const Bytes file = test::WritePng(spec);
+  test::PngLayout layout;
+  layout.width = layout.height = 1;
+  layout.colorType = PNG_COLOR_TYPE_GRAY;
+  layout.bitDepth = 16;
+  layout.samples = {0x12FF};
+  const Bytes file = test::WritePng(layout);
   Bitmap32 picture;
   std::string error;
   ASSERT_TRUE(DecodePicture(file, picture, error)) << error;
