@@ -1,10 +1,11 @@
 // One step of every block-copy and pixel effect at 50 percent, at 1920 x 1080 and 1024 x 768.
 //
 // A step includes restoring the old picture onto the work bitmap, so one memcpy of a full frame
-// is its floor. That memcpy is measured first, in the same run, and every effect's time is
-// printed with its ratio to it ("x_copy"). The targets are 4 frame copies for block-copy
-// effects and 10 for pixel effects at 1920 x 1080; a summary at the end lists the ratios
-// against them. Figures only: nothing here passes or fails.
+// is its floor. Every step is timed together with such a memcpy in the same run, and each
+// effect is printed with its time and its ratio to the memcpy ("x_copy", the median of the
+// paired ratios; "fastest_ms", the fastest step). The targets are 4 frame copies for
+// block-copy effects and 10 for pixel effects at 1920 x 1080; a summary at the end lists the
+// ratios against them. Figures only: nothing here passes or fails.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -23,16 +24,16 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 struct Size {
-  int w, h;
-  int iterations;
+  int w = 0, h = 0;
+  int iterations = 0;
   double frameCopySeconds = 0;
-  kx::Bitmap32 oldPicture, newPicture;
+  kx::Bitmap32 oldPicture{}, newPicture{};
 };
 
 struct Result {
   int effect;
   const Size* size;
-  double stepSeconds;
+  double fastestStepSeconds, ratio;
   bool pixelEffect;
 };
 std::vector<Result> results;
@@ -57,44 +58,60 @@ kx::Bitmap32 MakePicture(int w, int h, uint32_t salt) {
 double MeasureFrameCopy(const Size& s) {
   std::vector<uint32_t> a(size_t(s.w) * s.h, 1), b(size_t(s.w) * s.h, 2);
   std::vector<double> times;
-  for (int i = 0; i < 60; ++i) {
+  for (int i = 0; i < 20; ++i) {
     const auto t0 = Clock::now();
     std::memcpy(b.data(), a.data(), a.size() * 4);
     benchmark::ClobberMemory();
     times.push_back(std::chrono::duration<double>(Clock::now() - t0).count());
     std::swap(a, b);
   }
-  std::sort(times.begin(), times.end());
-  return times[times.size() / 2];
+  return *std::min_element(times.begin(), times.end());
 }
 
 void EffectStep(benchmark::State& state, int effect, Size* size, bool pixelEffect) {
-  kx::Bitmap32 target;
+  kx::Bitmap32 target, copy(size->w, size->h);
   kx::TransitionStep(effect, size->oldPicture, size->newPicture, 50, target);  // warm up
-  double seconds = 0;
+  // Each step is paired with a frame copy timed just before it, and the ratio of the pair is
+  // kept: on a machine shared with other work both see the same load. The figure is the
+  // median ratio; the fastest step is kept too.
+  std::vector<double> ratios;
+  double fastest = 1e9;
   for (auto _ : state) {
-    const auto t0 = Clock::now();
+    auto t0 = Clock::now();
+    std::memcpy(copy.Data(), size->oldPicture.Data(), copy.PixelCount() * 4);
+    benchmark::ClobberMemory();
+    const double copySeconds = std::chrono::duration<double>(Clock::now() - t0).count();
+    t0 = Clock::now();
     kx::TransitionStep(effect, size->oldPicture, size->newPicture, 50, target);
     benchmark::DoNotOptimize(target.Data());
     benchmark::ClobberMemory();
-    seconds += std::chrono::duration<double>(Clock::now() - t0).count();
+    const double stepSeconds = std::chrono::duration<double>(Clock::now() - t0).count();
+    fastest = std::min(fastest, stepSeconds);
+    ratios.push_back(stepSeconds / copySeconds);
   }
-  const double perStep = seconds / static_cast<double>(state.iterations());
-  state.counters["x_copy"] = perStep / size->frameCopySeconds;
+  std::sort(ratios.begin(), ratios.end());
+  const double ratio = ratios[ratios.size() / 2];
+  state.counters["x_copy"] = ratio;
+  state.counters["fastest_ms"] = fastest * 1e3;
+  // The stricter figure: the fastest step against the fastest copy of all, one made with both
+  // frames already in the cache.
+  state.counters["x_best_copy"] = fastest / size->frameCopySeconds;
   state.SetLabel(pixelEffect ? "pixel" : "block");
-  results.push_back({effect, size, perStep, pixelEffect});
+  results.push_back({effect, size, fastest, ratio, pixelEffect});
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
-  static Size sizes[] = {{1920, 1080, 12}, {1024, 768, 25}};
+  static Size sizes[2];
+  sizes[0].w = 1920, sizes[0].h = 1080, sizes[0].iterations = 21;
+  sizes[1].w = 1024, sizes[1].h = 768, sizes[1].iterations = 41;
   for (Size& s : sizes) {
     s.oldPicture = MakePicture(s.w, s.h, 17);
     s.newPicture = MakePicture(s.w, s.h, 91);
     s.frameCopySeconds = MeasureFrameCopy(s);
-    std::printf("frame copy %dx%d: %.3f ms\n", s.w, s.h, s.frameCopySeconds * 1e3);
+    std::printf("frame copy %dx%d: %.3f ms (fastest of 20)\n", s.w, s.h, s.frameCopySeconds * 1e3);
   }
   std::vector<std::pair<int, bool>> effects;
   for (int i : {1, 2, 3, 121, 122, 123, 124, 168, 169}) effects.push_back({i, true});
@@ -112,25 +129,25 @@ int main(int argc, char** argv) {
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
 
-  // Summary against the targets at 1920 x 1080.
-  double worstBlock = 0, worstPixel = 0;
-  int overBlock = 0, overPixel = 0;
-  for (const Result& r : results) {
-    if (r.size != &sizes[0]) continue;
-    const double ratio = r.stepSeconds / r.size->frameCopySeconds;
-    if (r.pixelEffect) {
-      worstPixel = std::max(worstPixel, ratio);
-      overPixel += ratio > 10;
-    } else {
-      worstBlock = std::max(worstBlock, ratio);
-      overBlock += ratio > 4;
+  // Summary against the targets at 1920 x 1080, by both figures.
+  for (const bool strict : {false, true}) {
+    double worstBlock = 0, worstPixel = 0;
+    int overBlock = 0, overPixel = 0;
+    for (const Result& r : results) {
+      if (r.size != &sizes[0]) continue;
+      const double ratio = strict ? r.fastestStepSeconds / r.size->frameCopySeconds : r.ratio;
+      const double limit = r.pixelEffect ? 10 : 4;
+      (r.pixelEffect ? worstPixel : worstBlock) = std::max(r.pixelEffect ? worstPixel : worstBlock, ratio);
+      if (ratio > limit) {
+        ++(r.pixelEffect ? overPixel : overBlock);
+        std::printf("over target at 1920x1080 (%s): %d %s: %.2f frame copies\n", strict ? "x_best_copy" : "x_copy",
+                    r.effect, kx::Effects[r.effect].Name, ratio);
+      }
     }
-    if ((r.pixelEffect && ratio > 10) || (!r.pixelEffect && ratio > 4))
-      std::printf("over target at 1920x1080: %d %s: %.2f frame copies\n", r.effect,
-                  kx::Effects[r.effect].Name, ratio);
+    std::printf("1920x1080, %s: block-copy effects at most %.2f frame copies (target 4, %d over); "
+                "pixel effects at most %.2f (target 10, %d over)\n",
+                strict ? "fastest step / fastest copy" : "median step / paired copy", worstBlock, overBlock,
+                worstPixel, overPixel);
   }
-  std::printf("1920x1080: block-copy effects at most %.2f frame copies (target 4, %d over); "
-              "pixel effects at most %.2f (target 10, %d over)\n",
-              worstBlock, overBlock, worstPixel, overPixel);
   return 0;
 }
