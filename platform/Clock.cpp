@@ -1,9 +1,17 @@
 #include "platform/Clock.h"
 
 #include <chrono>
+#include <ctime>
 #include <thread>
 
 namespace kx {
+
+TimeOfDay Clock::LocalTimeOfDay() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  if (localtime_r(&now, &local) == nullptr) return {};
+  return {local.tm_hour, local.tm_min, local.tm_sec};
+}
 
 uint32_t SystemClock::TickMs() {
   const auto now = std::chrono::steady_clock::now().time_since_epoch();

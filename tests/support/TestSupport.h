@@ -15,7 +15,8 @@
 
 namespace kx::test {
 
-// A clock that only moves when told to (or by the amount each sleep asks for).
+// A clock that only moves when told to (or by the amount each sleep asks for). Its local
+// time of day is `timeOfDay`, fixed until a test changes it.
 class FakeClock final : public Clock {
  public:
   uint32_t TickMs() override { return now; }
@@ -23,8 +24,10 @@ class FakeClock final : public Clock {
     now += ms;
     ++sleeps;
   }
+  TimeOfDay LocalTimeOfDay() override { return timeOfDay; }
   uint32_t now = 1000;
   int sleeps = 0;
+  TimeOfDay timeOfDay{10, 10, 0};
 };
 
 struct RecordedMessage {

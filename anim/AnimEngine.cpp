@@ -1,0 +1,163 @@
+#include "anim/AnimEngine.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <numbers>
+
+#include "base/MulDiv.h"
+#include "base/Random.h"
+
+namespace kx {
+
+TAnimEngine::TAnimEngine(kx::Clock& clock) : Clock(clock), clock_(clock) {
+  for (int i = 0; i <= 360; ++i) CosTable[static_cast<size_t>(i)] = std::cos(i * std::numbers::pi / 180.0);
+  Clock.Corner = 0;
+}
+
+TAnimEngine::~TAnimEngine() = default;
+
+void TAnimEngine::SetProject(TProject& project, TAnimObjects* objects) {
+  Project = &project;
+  Picture = project.Picture.get();
+  WaterMask = project.WaterMask.get();
+  for (int k = 0; k < kWaveParamCount; ++k) WaveParams[static_cast<size_t>(k)] = project.WaveParams[static_cast<size_t>(k)].get();
+  Speed = project.Speed;
+  Objects = objects;
+}
+
+bool TAnimEngine::AnyReflection() const {
+  for (const TWaveParam* p : WaveParams) {
+    if (p != nullptr && p->Reflection != 0) return true;
+  }
+  return false;
+}
+
+bool TAnimEngine::DrawsOverWater() const { return WeatherOn || HasObjects() || ShowClock; }
+
+Bitmap32& TAnimEngine::GetFrame() { return DrawsOverWater() ? Frame : WaterFrame; }
+
+void TAnimEngine::SetWeather(bool on) {
+  WeatherOn = on;
+  Snow.reset();
+  Rain.reset();
+  if (!on || Project == nullptr || !Project->Weather) return;
+  const TWeatherParam& weather = *Project->Weather;
+  if (weather.Kind != kWeatherSnow && weather.Kind != kWeatherRain) return;
+  // The particles are scattered over the frame they are drawn into.
+  if (Frame.Width() != WaterFrame.Width() || Frame.Height() != WaterFrame.Height()) {
+    Frame.SetSize(WaterFrame.Width(), WaterFrame.Height());
+  }
+  if (weather.Kind == kWeatherSnow) {
+    Snow = std::make_unique<TSnow>(&Frame);
+    Snow->SetCount(weather.Count);
+    Snow->Scatter();
+  } else {
+    Rain = std::make_unique<TRain>(&Frame);
+    Rain->LengthFactor = 10;
+    Rain->SetCount(weather.Count);
+    Rain->Scatter();
+  }
+}
+
+void TAnimEngine::Start() {
+  LastTick = clock_.TickMs();
+  const int w = Picture != nullptr ? Picture->Width() : 0;
+  const int h = Picture != nullptr ? Picture->Height() : 0;
+  if (Picture != nullptr) {
+    WaterFrame = *Picture;
+  } else {
+    WaterFrame.SetSize(0, 0);
+  }
+
+  Clock.Color = 0xFFFFFF;
+  Clock.Alpha = 180;
+  if (ShowClock) {
+    const int32_t side = RoundHalfEven(w / 8.0);
+    Clock.SetSize(side, side);
+  }
+  const bool weatherKind = Project != nullptr && Project->Weather && Project->Weather->Kind > 0;
+  if (weatherKind || HasObjects() || ShowClock) Frame.SetSize(w, h);
+
+  RandomSeed = clock_.TickMs();
+  Phase.fill(0);
+
+  UseReflection = AnyReflection();
+  if (UseReflection) {
+    BuildReflection();
+  } else {
+    ReflectedPicture.SetSize(0, 0);
+  }
+  BuildRegionMap();
+  BuildColumnOffsets();
+
+  if (HasObjects()) {
+    for (int i = 0; i < Objects->Count(); ++i) {
+      TAnimObject& object = Objects->Item(i);
+      object.FrameRect = {0, 0, w, h};
+      object.DesignWidth = Project != nullptr ? Project->PictureWidth : w;
+      object.DesignHeight = Project != nullptr ? Project->PictureHeight : h;
+      object.Start();
+    }
+  }
+
+  SetWeather(WeatherOn);
+  RenderFrame();
+  if (Picture != nullptr) WaterFrame = *Picture;
+}
+
+void TAnimEngine::RenderFrame() {
+  const uint32_t now = clock_.TickMs();
+  const uint32_t dt = now - LastTick;  // the tick wraps after 2^32 ms; so does the difference
+  LastTick = now;
+  RenderWater(dt);
+  if (!DrawsOverWater() || WaterFrame.Empty()) return;
+
+  // One block copy of the water frame, then everything drawn over it.
+  if (Frame.Width() != WaterFrame.Width() || Frame.Height() != WaterFrame.Height()) {
+    Frame.SetSize(WaterFrame.Width(), WaterFrame.Height());
+  }
+  std::memcpy(Frame.Data(), WaterFrame.Data(), WaterFrame.PixelCount() * sizeof(uint32_t));
+
+  if (HasObjects()) {
+    for (int i = 0; i < Objects->Count(); ++i) Objects->Item(i).Draw(Frame);
+  }
+
+  if (WeatherOn && Project != nullptr && Project->Weather) {
+    const TWeatherParam& weather = *Project->Weather;
+    const int32_t frameTime = static_cast<int32_t>(std::min<uint32_t>(dt, std::numeric_limits<int32_t>::max()));
+    if (Snow) {
+      Snow->FrameTime = frameTime;
+      Snow->Speed = Speed;
+      Snow->SpeedIndex = weather.SpeedIndex;
+      Snow->Opacity = weather.Opacity;
+      Snow->MaxSize = std::min<int32_t>(weather.SizeOrWind, 8);
+      Snow->Animate();
+    } else if (Rain) {
+      Rain->FrameTime = frameTime;
+      Rain->Speed = Speed;
+      Rain->SpeedIndex = weather.SpeedIndex;
+      Rain->LengthFactor = weather.StreakLength;
+      Rain->Opacity = weather.Opacity;
+      Rain->Angle = 180 - weather.SizeOrWind;
+      Rain->Animate();
+    }
+  }
+
+  if (ShowClock) {
+    const TPoint p = Clock.Origin(Frame.Width(), Frame.Height());
+    Clock.CaptureBackground(Frame, p.X, p.Y);
+    Clock.Render();
+    Clock.CopyTo(Frame, p.X, p.Y);
+  }
+}
+
+void TAnimEngine::Reset() {
+  if (Picture == nullptr) return;
+  WaterFrame = *Picture;
+  UseReflection = AnyReflection();
+  if (UseReflection) BuildReflection();
+}
+
+}  // namespace kx
