@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/Entry.h"
+#include "configui/ConfigWindow.h"
 #include "platform/Paths.h"
 #include "platform/qt/QtMessageBox.h"
 #include "platform/x11/X11PreviewWindow.h"
@@ -55,7 +56,10 @@ int main(int argc, char** argv) {
   };
   // The saver window and the configuration window are built on this application.
   services.runSaverWindow = nullptr;
-  services.runConfigWindow = nullptr;
+  services.runConfigWindow = [&messages, exePath = services.folders.exePath](kx::TKXCProject& project,
+                                                                              const kx::CommandLine& line) {
+    kx::RunConfigWindow(project, exePath, line.first, messages);
+  };
 
   kx::Entry entry(std::move(services));
   return entry.Run(arguments);

@@ -99,7 +99,7 @@ int main(int argc, char** argv) {
 
   std::string manifest =
       "; The demo screensaver, packed by kxpack.\n"
-      "[Package]\nExtra=1\n"
+      "[Package]\nSkin=KXGUI.kxu\nExtra=1\n"
       "[Items]\nMirrorLake.kxp\nsunset.jpg\nWindyBay.kxp\nhills.jpg\nrings.jpg\n"
       "[Media]\nsurf.wav\nbirds.wav\n"
       "[General]\nProductName=kxsaver Demo\nPublisher=kxsaver\nWebsite=http://localhost/\n"

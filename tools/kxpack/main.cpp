@@ -8,6 +8,7 @@
 #include "tools/kxpack/BuildCommand.h"
 #include "tools/kxpack/InspectCommand.h"
 #include "tools/kxpack/SceneCommands.h"
+#include "tools/kxpack/SkinCommand.h"
 
 namespace {
 
@@ -27,6 +28,7 @@ const Command kCommands[] = {
     {"build", "build MANIFEST OUT      make a finished screensaver", kx::RunBuildCommand},
     {"inspect", "inspect FILE            describe a screensaver, container or scene package as JSON", kx::RunInspectCommand},
     {"scene", "scene DESCRIPTION OUT.kxp  write a scene package", kx::RunSceneCommand},
+    {"skin", "skin SOURCE OUT.kxu      write a skin file from readable form texts", kx::RunSkinCommand},
     {"marker", "marker                  print the 13 container marker bytes in hex", RunMarkerCommand},
 };
 

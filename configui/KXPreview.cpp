@@ -1,0 +1,40 @@
+#include "configui/KXPreview.h"
+
+#include <memory>
+
+#include "configui/SkinError.h"
+#include "imaging/PictureCodec.h"
+#include "platform/Files.h"
+#include "project/IniText.h"
+#include "scene/Project.h"
+
+namespace kx {
+namespace {
+
+std::string UpperExtension(const std::string& path) {
+  const std::string name = FileNamePart(path);
+  const auto dot = name.find_last_of('.');
+  return dot == std::string::npos ? std::string() : UpperAscii(name.substr(dot));
+}
+
+}  // namespace
+
+TKXPreview::TKXPreview(QWidget* parent) : TImage(parent) { stretch_ = true; }
+
+void TKXPreview::LoadFile(const std::string& path) {
+  const std::string extension = UpperExtension(path);
+  Bitmap32 source;
+  if (extension == ".KXP") {
+    TProject scene;
+    if (!scene.LoadFromFile(path) || !scene.Picture) throw SkinError("File: " + path + "\r\n" + scene.LastError());
+    source = *scene.Picture;
+  } else if (extension == ".JPG" || extension == ".BMP" || extension == ".GIF") {
+    std::string error;
+    if (!DecodePictureFile(path, source, error)) throw SkinError(error);
+  }
+  fileName_ = path;
+  stretch_ = true;
+  SetPicture(SkinImage(SkinPicture{std::move(source), PictureFormat::Unknown}));
+}
+
+}  // namespace kx
