@@ -19,6 +19,7 @@ TAnimEngine::TAnimEngine(kx::Clock& clock) : Clock(clock), clock_(clock) {
 TAnimEngine::~TAnimEngine() = default;
 
 void TAnimEngine::SetProject(TProject& project, TAnimObjects* objects) {
+  frameInStep_ = false;
   Project = &project;
   Picture = project.Picture.get();
   WaterMask = project.WaterMask.get();
@@ -39,6 +40,7 @@ bool TAnimEngine::DrawsOverWater() const { return WeatherOn || HasObjects() || S
 Bitmap32& TAnimEngine::GetFrame() { return DrawsOverWater() ? Frame : WaterFrame; }
 
 void TAnimEngine::SetWeather(bool on) {
+  frameInStep_ = false;
   WeatherOn = on;
   Snow.reset();
   Rain.reset();
@@ -105,6 +107,7 @@ void TAnimEngine::Start() {
   SetWeather(WeatherOn);
   RenderFrame();
   if (Picture != nullptr) WaterFrame = *Picture;
+  frameInStep_ = false;
 }
 
 void TAnimEngine::RenderFrame() {
@@ -114,11 +117,8 @@ void TAnimEngine::RenderFrame() {
   RenderWater(dt);
   if (!DrawsOverWater() || WaterFrame.Empty()) return;
 
-  // One block copy of the water frame, then everything drawn over it.
-  if (Frame.Width() != WaterFrame.Width() || Frame.Height() != WaterFrame.Height()) {
-    Frame.SetSize(WaterFrame.Width(), WaterFrame.Height());
-  }
-  std::memcpy(Frame.Data(), WaterFrame.Data(), WaterFrame.PixelCount() * sizeof(uint32_t));
+  // The water frame, then everything drawn over it.
+  RestoreFrame();
 
   if (HasObjects()) {
     for (int i = 0; i < Objects->Count(); ++i) Objects->Item(i).Draw(Frame);
@@ -134,6 +134,7 @@ void TAnimEngine::RenderFrame() {
       Snow->Opacity = weather.Opacity;
       Snow->MaxSize = std::min<int32_t>(weather.SizeOrWind, 8);
       Snow->Animate();
+      overlayRects_.insert(overlayRects_.end(), Snow->Drawn.begin(), Snow->Drawn.end());
     } else if (Rain) {
       Rain->FrameTime = frameTime;
       Rain->Speed = Speed;
@@ -142,6 +143,7 @@ void TAnimEngine::RenderFrame() {
       Rain->Opacity = weather.Opacity;
       Rain->Angle = 180 - weather.SizeOrWind;
       Rain->Animate();
+      overlayRects_.insert(overlayRects_.end(), Rain->Drawn.begin(), Rain->Drawn.end());
     }
   }
 
@@ -150,11 +152,55 @@ void TAnimEngine::RenderFrame() {
     Clock.CaptureBackground(Frame, p.X, p.Y);
     Clock.Render();
     Clock.CopyTo(Frame, p.X, p.Y);
+    overlayRects_.push_back({p.X, p.Y, p.X + Clock.ClockWidth, p.Y + Clock.ClockHeight});
   }
+}
+
+void TAnimEngine::RestoreFrame() {
+  const int w = WaterFrame.Width();
+  const int h = WaterFrame.Height();
+  if (Frame.Width() != w || Frame.Height() != h) {
+    Frame.SetSize(w, h);
+    frameInStep_ = false;
+  }
+  // Objects draw anywhere; many overlays cost more to undo one by one than a whole copy.
+  const bool whole = !IncrementalRestore || !frameInStep_ || HasObjects() ||
+                     overlayRects_.size() > static_cast<size_t>(h) * 4;
+  if (whole) {
+    std::memcpy(Frame.Data(), WaterFrame.Data(), WaterFrame.PixelCount() * sizeof(uint32_t));
+  } else {
+    // The rows the water pass may have rewritten.
+    int32_t top = h, bottom = -1;
+    for (size_t k = 0; k < RegionTop.size(); ++k) {
+      if (RegionTop[k] > RegionBottom[k]) continue;
+      top = std::min(top, RegionTop[k]);
+      bottom = std::max(bottom, RegionBottom[k]);
+    }
+    top = std::max(top, 0);
+    bottom = std::min(bottom, h - 1);
+    if (top <= bottom) {
+      std::memcpy(Frame.Row(top), WaterFrame.Row(top), static_cast<size_t>(bottom - top + 1) * w * sizeof(uint32_t));
+    }
+    // What the overlays drew last time, outside those rows, walked down the frame so that
+    // memory is read in order.
+    std::sort(overlayRects_.begin(), overlayRects_.end(),
+              [](const PixelRect& a, const PixelRect& b) { return a.Top < b.Top; });
+    for (const PixelRect& r : overlayRects_) {
+      const int32_t x0 = std::max(r.Left, 0), x1 = std::min(r.Right, w);
+      if (x0 >= x1) continue;
+      for (int32_t y = std::max(r.Top, 0); y < std::min(r.Bottom, h); ++y) {
+        if (y >= top && y <= bottom) continue;
+        std::memcpy(Frame.Row(y) + x0, WaterFrame.Row(y) + x0, static_cast<size_t>(x1 - x0) * sizeof(uint32_t));
+      }
+    }
+  }
+  overlayRects_.clear();
+  frameInStep_ = true;
 }
 
 void TAnimEngine::Reset() {
   if (Picture == nullptr) return;
+  frameInStep_ = false;
   WaterFrame = *Picture;
   UseReflection = AnyReflection();
   if (UseReflection) BuildReflection();

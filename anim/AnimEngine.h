@@ -34,6 +34,7 @@
 #include <vector>
 
 #include "anim/AnimObjects.h"
+#include "anim/Canvas.h"
 #include "anim/ClockOverlay.h"
 #include "anim/Rain.h"
 #include "anim/Snow.h"
@@ -112,12 +113,21 @@ class TAnimEngine {
   std::array<std::vector<int32_t>, kWaveParamCount> ColumnOffset;  // W per k, 0 .. Jitter - 1
   std::array<int32_t, kWaveParamCount> Phase{};                    // degrees
   bool UseReflection = false;  // the water's source picture is ReflectedPicture
+  // Frame is brought back to WaterFrame before each composition. With this on, only what can
+  // differ is copied once Frame is in step: the water rows and the rectangles the weather
+  // and the clock drew into the last frame. Off, the whole frame is copied every time.
+  bool IncrementalRestore = true;
 
  private:
   // The project's mask at the picture's size (fitted by nearest neighbour when they differ).
   const Bitmap32& FittedMask();
   // Checks that the water data fit the frames; false when rendering would read past them.
   bool WaterReady() const;
+  // Brings Frame back to WaterFrame before the overlays of a new frame are drawn.
+  void RestoreFrame();
+  // Frame equals WaterFrame outside the water rows and overlayRects_.
+  bool frameInStep_ = false;
+  std::vector<PixelRect> overlayRects_;
 
   kx::Clock& clock_;
   Bitmap32 fittedMask_;

@@ -24,6 +24,14 @@ struct PointD {
   double Y = 0;
 };
 
+// A rectangle of frame pixels: columns Left .. Right - 1, rows Top .. Bottom - 1.
+struct PixelRect {
+  int32_t Left = 0;
+  int32_t Top = 0;
+  int32_t Right = 0;
+  int32_t Bottom = 0;
+};
+
 // The blend of one pixel value, as every function here does it.
 uint32_t BlendOver(uint32_t dst, uint32_t rgb, int alpha);
 // The same, channel by channel with plain divisions: the reference BlendOver is tested

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "anim/Canvas.h"
 #include "imaging/Bitmap32.h"
 
 namespace kx {
@@ -53,6 +54,9 @@ class TRain {
   int32_t Speed = 0;         // the scene's animation speed, percent
   int32_t LengthFactor = 0;  // streak length, tenths
   int32_t Opacity = 0;       // 1 .. 10
+  // The pixels the last Draw may have changed, one rectangle per streak drawn, so that the
+  // engine can undo them cheaply.
+  std::vector<PixelRect> Drawn;
 };
 
 }  // namespace kx

@@ -72,6 +72,7 @@ void TSnow::Move() {
 }
 
 void TSnow::Draw() {
+  Drawn.clear();
   if (!Target || Target->Empty()) return;
   Bitmap32& t = *Target;
   const int32_t o = Opacity;
@@ -85,6 +86,8 @@ void TSnow::Draw() {
     const int x = RoundEven(f.X);
     const int y = RoundEven(f.Y);
     const int s = f.Size;
+    const int reach = std::max(s, 0) / 2 + 2;
+    Drawn.push_back({x - reach, y - reach, x + reach + 1, y + reach + 1});
     // Flakes smaller than the largest are fainter, by 60 of 255 per size step.
     const double fade = static_cast<double>(MaxSize - s) * 60;
     const int inner = RoundEven((250 - fade) * o * 10 / 100.0);

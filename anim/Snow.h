@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "anim/Canvas.h"
 #include "imaging/Bitmap32.h"
 
 namespace kx {
@@ -51,6 +52,9 @@ class TSnow {
   int32_t FrameTime = 0;   // ms since the previous frame
   int32_t Opacity = 0;     // 1 .. 10
   int32_t MaxSize = 8;     // largest flake size
+  // The pixels the last Draw may have changed, one rectangle per flake drawn (a little
+  // larger than the flake), so that the engine can undo them cheaply.
+  std::vector<PixelRect> Drawn;
 };
 
 }  // namespace kx
