@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps configure build test demo bench clean
+.PHONY: all deps configure build test demo gallery bench clean
 
 all: build
 
@@ -22,6 +22,9 @@ test: build
 
 demo: build
 	@cmake --build $(BUILD) --target demo
+
+gallery: build
+	@cmake --build $(BUILD) --target gallery
 
 bench: build
 	@cmake --build $(BUILD) --target benchmarks

@@ -14,6 +14,7 @@
 #include "platform/Paths.h"
 #include "platform/qt/QtMessageBox.h"
 #include "platform/x11/X11PreviewWindow.h"
+#include "saver/qt/RunSaverWindow.h"
 
 namespace {
 
@@ -55,7 +56,9 @@ int main(int argc, char** argv) {
     return true;
   };
   // The saver window and the configuration window are built on this application.
-  services.runSaverWindow = nullptr;
+  services.runSaverWindow = [folders = services.folders](kx::TKXCProject& project) {
+    kx::RunSaverWindow(project, folders);
+  };
   services.runConfigWindow = [&messages, exePath = services.folders.exePath](kx::TKXCProject& project,
                                                                               const kx::CommandLine& line) {
     kx::RunConfigWindow(project, exePath, line.first, messages);

@@ -1,19 +1,27 @@
 #include "configui/ConfigWindow.h"
 
+#include <algorithm>
+
 #include <QDesktopServices>
+#include <QDir>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QUrl>
 
 #include "configui/KXPreview.h"
 #include "configui/KXThumbnail2.h"
+#include "configui/SettingValues.h"
+#include "configui/SettingWindow.h"
+#include "configui/WallpaperFile.h"
 #include "configui/SkinControls.h"
 #include "configui/SkinError.h"
 #include "configui/WindowText.h"
 #include "platform/Files.h"
 #include "project/IniText.h"
 #include "project/SpeedTable.h"
+#include "platform/desktop/LinuxDesktopService.h"
 #include "saver/ShowProject.h"
+#include "saver/qt/RunSaverWindow.h"
 
 namespace kx {
 namespace {
@@ -109,6 +117,7 @@ void TfmKXCOnfigWindow::FormShow() {
       }
       if (c.Class == SkinClass::Thumbnail) {
         auto* grid = static_cast<TKXThumbnail2*>(c.Object);
+        grid->SetMessages(Services != nullptr ? Services->messages : nullptr);
         grid->SetItems(&names);
         if (inUse) ReadCheckMarks(*grid, *Services->settings);
         grid->OnSelectItem = [this](int index) { SelectPicture(index); };
@@ -169,13 +178,18 @@ void TfmKXCOnfigWindow::RunAction(QObject* sender) {
     const std::string p1 = ReplacePlaceholders(action->Param1, *Project);
     const int n = Project->FileList.Count();
     switch (static_cast<ActionKind>(action->Kind)) {
-      case ActionKind::OpenUrl:
+      case ActionKind::OpenUrl: {
+        // An unused parameter is a single blank: there is nothing to open. Failures to open
+        // are not reported.
+        const std::string target = TrimBlanks(p1);
+        if (target.empty()) break;
         if (Services != nullptr && Services->openUrl) {
-          Services->openUrl(p1);
+          Services->openUrl(target);
         } else {
-          QDesktopServices::openUrl(QUrl::fromUserInput(QString::fromStdString(p1)));
+          QDesktopServices::openUrl(QUrl::fromUserInput(QString::fromStdString(target), QDir::currentPath()));
         }
         break;
+      }
       case ActionKind::ShowWindow: {
         static ConfigServices none;
         ShowSkinWindow(*Forms, *Project, p1, true, Services != nullptr ? *Services : none, this);
@@ -188,18 +202,37 @@ void TfmKXCOnfigWindow::RunAction(QObject* sender) {
           Services->previewItem(*this, Project->FileList.Names[static_cast<size_t>(CurrentIndex)]);
         break;
       case ActionKind::OpenSetting:
-        if (Services != nullptr && Services->openSettings) Services->openSettings(*this);
+        RunSettingDialog(this, *Project, Services != nullptr ? Services->settings : nullptr,
+                         Services != nullptr ? Services->messages : nullptr);
         break;
       case ActionKind::CloseWindow: close(); break;
-      case ActionKind::SetAsWallpaper:
-        if (Services != nullptr && Services->setWallpaper) Services->setWallpaper(*this);
-        break;
+      case ActionKind::SetAsWallpaper: SetAsWallpaper(); break;
       default:
         break;
     }
   } catch (const std::exception& e) {
     ReportError(e.what());
   }
+}
+
+void TfmKXCOnfigWindow::SetAsWallpaper() {
+  MessageBoxService* messages = Services != nullptr ? Services->messages : nullptr;
+  if (messages == nullptr || !messages->Ask(ApplicationTitle(), kWallpaperQuestion)) return;
+  const int n = Project == nullptr ? 0 : Project->FileList.Count();
+  if (n == 0) return;
+  if (Services->exePath.empty()) {
+    ReportError("The wallpaper cannot be written: the program's own path is not known.");
+    return;
+  }
+  const std::string& item = Project->FileList.Names[static_cast<size_t>(std::clamp(CurrentIndex, 0, n - 1))];
+  Bitmap32 picture;
+  std::string error;
+  const std::string bmp = WallpaperPath(Services->exePath);
+  if (!LoadWallpaperPicture(item, picture, error) || !WriteWallpaperFile(bmp, picture, error)) {
+    ReportError(error);
+    return;
+  }
+  if (Services->desktop != nullptr && !Services->desktop->SetWallpaper(bmp, error)) ReportError(error);
 }
 
 void TfmKXCOnfigWindow::FormClose() {
@@ -279,6 +312,9 @@ void ShowSkinWindow(const TKXForms& forms, TKXCProject& project, const std::stri
   window->Services = &services;
   if (services.SettingsInUse()) {
     UserSettingValues values;
+    // A project speed the table lacks reads as its nearest table value, as in the settings
+    // dialog.
+    values.Speed = NearestSpeedIndex(project.Setting.Speed);
     std::vector<std::string> musicList;
     if (services.settings->ReadSettings(project, values, musicList)) {
       TKXCSetting& s = project.Setting;
@@ -287,7 +323,7 @@ void ShowSkinWindow(const TKXForms& forms, TKXCProject& project, const std::stri
       s.Sound = values.Sound;
       s.Music = values.Music;
       s.Transition = values.Transition;
-      // A speed with no index in the table leaves the project's speed as it is.
+      // A stored index outside the table leaves the project's speed as it is.
       if (values.Speed >= 0 && values.Speed < static_cast<int32_t>(SpeedTable.size()))
         s.Speed = SpeedTable[static_cast<size_t>(values.Speed)];
       s.Stretch = values.ImageSize > 0;
@@ -306,6 +342,11 @@ void RunConfigWindow(TKXCProject& project, const std::string& exeLongPath, const
   services.settings = &settings;
   services.exePath = exeLongPath;
   services.firstArgument = firstArgument;
+  services.previewItem = [](TfmKXCOnfigWindow& window, const std::string& path) {
+    PreviewItem(*window.Project, path);
+  };
+  LinuxDesktopService desktop;
+  services.desktop = &desktop;
   TKXForms forms(&messages);
   try {
     forms.LoadSkinFile(project.UI.UIFile);

@@ -19,6 +19,7 @@
 
 #include "configui/KXForms.h"
 #include "configui/SkinClasses.h"
+#include "platform/DesktopService.h"
 #include "platform/MessageBox.h"
 #include "project/KXCProject.h"
 #include "project/UserSettings.h"
@@ -29,20 +30,24 @@ class TfmKXCOnfigWindow;
 
 // What the windows of one run share besides the skin and the project.
 struct ConfigServices {
-  MessageBoxService* messages = nullptr;        // error boxes; may be null in tests
+  MessageBoxService* messages = nullptr;        // error boxes and questions; may be null in tests
   const UserSettingsFile* settings = nullptr;   // null: the settings are not in use
-  std::string exePath;                          // the program file as started
+  std::string exePath;                          // the program file as started (long, absolute)
   std::string firstArgument;                    // as typed; "" when there is none
   // Opens an address or file with the desktop's handler; empty: the desktop services.
   std::function<void(const std::string&)> openUrl;
-  // The actions that belong to the show, the settings dialog and the desktop; each does
-  // nothing while it is not given.
+  // Plays one item full-screen and returns when the user has ended it; nothing happens
+  // while it is not given.
   std::function<void(TfmKXCOnfigWindow&, const std::string& path)> previewItem;
-  std::function<void(TfmKXCOnfigWindow&)> openSettings;
-  std::function<void(TfmKXCOnfigWindow&)> setWallpaper;
+  // Sets the wallpaper file as the desktop's wallpaper; null: the file is written only.
+  DesktopService* desktop = nullptr;
 
   bool SettingsInUse() const { return settings != nullptr && settings->InUse(); }
 };
+
+// The question of the "Set as a Wallpaper" action.
+inline constexpr const char* kWallpaperQuestion =
+    "You are about to set the selected picture as wallpaper.\r\nDo you want to proceed?";
 
 // One object made from the window's text.
 struct SkinComponent {
@@ -82,6 +87,11 @@ class TfmKXCOnfigWindow : public QDialog {
   void SelectPicture(int index);
   // The click handler of clickable controls: runs the action bound to the sender's name.
   void RunAction(QObject* sender);
+  // "Set as a Wallpaper": asks first; on Yes writes the current picture as the wallpaper
+  // file next to the program and hands it to the desktop. With no pictures Yes does nothing.
+  // A picture that cannot be read, a file that cannot be written and a desktop that cannot
+  // be told are reported in an error box.
+  void SetAsWallpaper();
   // The show and close handlers; Qt calls them when the window is first shown and whenever it
   // is asked to close.
   void FormShow();
@@ -128,7 +138,8 @@ void ShowSkinWindow(const TKXForms& forms, TKXCProject& project, const std::stri
 
 // The configuration mode: loads the skin named by the project's UIFile and shows its form
 // "MainWindow", saving on close. A skin that cannot be read or built is reported in an error
-// box with the error's own text, and the mode ends normally.
+// box with the error's own text, and the mode ends normally. "Preview selected file" plays
+// the item in the saver window, and the wallpaper goes to this session's desktop.
 void RunConfigWindow(TKXCProject& project, const std::string& exeLongPath, const std::string& firstArgument,
                      MessageBoxService& messages);
 

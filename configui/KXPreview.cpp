@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "configui/SkinError.h"
+#include "configui/SmoothResize.h"
 #include "imaging/PictureCodec.h"
 #include "platform/Files.h"
 #include "project/IniText.h"
@@ -34,7 +35,8 @@ void TKXPreview::LoadFile(const std::string& path) {
   }
   fileName_ = path;
   stretch_ = true;
-  SetPicture(SkinImage(SkinPicture{std::move(source), PictureFormat::Unknown}));
+  // The picture is made at the control's size now; later size changes only stretch it.
+  SetPicture(SkinImage(SkinPicture{SmoothResize(source, width(), height()), PictureFormat::Unknown}));
 }
 
 }  // namespace kx

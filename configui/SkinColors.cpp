@@ -74,3 +74,19 @@ uint32_t ClassicSystemColor(int index) {
 }
 
 }  // namespace kx
+
+namespace kx {
+
+TColor ShadeColor(TColor tint, TColor base, int percent) {
+  uint32_t out = 0;
+  for (int shift = 0; shift <= 16; shift += 8) {
+    const int64_t t = (static_cast<uint32_t>(tint) >> shift) & 0xFF;
+    const int64_t b = (static_cast<uint32_t>(base) >> shift) & 0xFF;
+    int64_t value = 255 - ((255 - t) * percent + (255 - b) * 100) / 100;
+    value = value < 0 ? 0 : value > 255 ? 255 : value;
+    out |= static_cast<uint32_t>(value) << shift;
+  }
+  return static_cast<TColor>(out);
+}
+
+}  // namespace kx

@@ -47,5 +47,15 @@ uint32_t ClassicSystemColor(int index);
 inline constexpr int RedOfColor(TColor c) { return static_cast<int>(static_cast<uint32_t>(c) & 0xFF); }
 inline constexpr int GreenOfColor(TColor c) { return static_cast<int>((static_cast<uint32_t>(c) >> 8) & 0xFF); }
 inline constexpr int BlueOfColor(TColor c) { return static_cast<int>((static_cast<uint32_t>(c) >> 16) & 0xFF); }
+inline constexpr TColor RgbColor(int r, int g, int b) {
+  return static_cast<TColor>((static_cast<uint32_t>(b & 0xFF) << 16) | (static_cast<uint32_t>(g & 0xFF) << 8) |
+                             static_cast<uint32_t>(r & 0xFF));
+}
+
+// The shading rule of the thumbnail grid, on two RGB colours (the caller resolves system
+// colours first). Each channel on its own:
+//   255 - ((255 - tint) x percent + (255 - base) x 100) div 100, clamped to 0..255,
+// so a black tint darkens the base by percent % of 255, and percent 0 gives the base.
+TColor ShadeColor(TColor tint, TColor base, int percent);
 
 }  // namespace kx

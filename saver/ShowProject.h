@@ -20,4 +20,16 @@ inline constexpr const char* kApplicationTitle = " ";
 void ShowProject(TKXCProject& project, bool applyUserSettings, const std::string& settingsPath,
                  MessageBoxService& messages, const std::function<void(TKXCProject&)>& runWindow);
 
+// The project that shows one item of the running project on its own: its file list holds
+// only `itemPath` (ticked); Stretch, Proportional, DirectX, DirectXQuality, ShowClock,
+// ClockPos and Speed come from the running project; sound is on and music off; every other
+// setting has its default.
+TKXCProject MakePreviewProject(const TKXCProject& running, const std::string& itemPath);
+
+// Shows one item full-screen: ShowProject on MakePreviewProject with the user settings
+// applied, so that the user's file (when it exists) overrides the copied values, music
+// included.
+void PreviewItem(const TKXCProject& running, const std::string& itemPath, const std::string& settingsPath,
+                 MessageBoxService& messages, const std::function<void(TKXCProject&)>& runWindow);
+
 }  // namespace kx

@@ -19,9 +19,4 @@ extern const TEffect Effects[kEffectCount + 1];
 
 inline bool IsEffectIndex(int32_t index) { return index >= 1 && index <= kEffectCount; }
 
-// Stands in for the procedures of the bar, shred, speckle, curved, polygon, grid, blind and
-// rectangle effects until they are built: the new picture is drawn whole.
-void DrawNewPictureWhole(Bitmap32& Target, const Bitmap32& NewImage, int32_t Width,
-                         int32_t Height, int32_t DoneX, int32_t DoneY, int32_t Percent);
-
 }  // namespace kx

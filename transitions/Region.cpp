@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cassert>
+#include <cstddef>
+#include <iterator>
 #include <limits>
 
 namespace kx {
@@ -114,39 +116,86 @@ Region CreateRectRgn(int32_t left, int32_t top, int32_t right, int32_t bottom) {
   return builder.Finish();
 }
 
+namespace {
+
+// Sorts rectangles by Top and those with equal Tops by Left. When the Tops span a range not
+// much larger than the list (as with rectangles on a screen), they are counted into buckets,
+// keeping the order in which they came within a Top, and a bucket is sorted by Left only
+// when it is not sorted already; rectangles are mostly added column by column or row by
+// row, so most buckets are.
+void SortByTopThenLeft(std::vector<Rect>& rects, std::vector<Rect>& out, int32_t minTop, int32_t maxTop) {
+  const auto byLeft = [](const Rect& a, const Rect& b) { return a.Left < b.Left; };
+  const int64_t range = int64_t{maxTop} - minTop + 1;
+  if (range > 4 * static_cast<int64_t>(rects.size()) + 4096) {
+    std::sort(rects.begin(), rects.end(), [](const Rect& a, const Rect& b) {
+      return a.Top != b.Top ? a.Top < b.Top : a.Left < b.Left;
+    });
+    return;
+  }
+  thread_local std::vector<uint32_t> end;
+  end.assign(static_cast<size_t>(range) + 1, 0);
+  for (const Rect& r : rects) ++end[static_cast<size_t>(r.Top - minTop) + 1];
+  for (size_t k = 1; k < end.size(); ++k) end[k] += end[k - 1];
+  out.resize(rects.size());
+  for (const Rect& r : rects) out[end[static_cast<size_t>(r.Top - minTop)]++] = r;
+  // end[k] is now where bucket k ends.
+  uint32_t begin = 0;
+  for (size_t k = 0; k + 1 < end.size(); ++k) {
+    const auto first = out.begin() + begin, last = out.begin() + end[k];
+    if (end[k] - begin > 1 && !std::is_sorted(first, last, byLeft)) std::sort(first, last, byLeft);
+    begin = end[k];
+  }
+  rects.swap(out);
+}
+
+}  // namespace
+
 Region RegionFromRects(std::span<const Rect> rects) {
   // Sweep from top to bottom over the rows where some rectangle starts or ends; in each slice
-  // between two such rows the x-intervals of the rectangles that cover it are merged.
-  std::vector<Rect> sorted;
-  sorted.reserve(rects.size());
-  std::vector<int32_t> rows;
-  rows.reserve(rects.size() * 2);
+  // between two such rows the x-intervals of the rectangles that cover it are merged. The
+  // rectangles that cover the slice are kept sorted by Left: those that start are merged in
+  // (they come sorted), those that end are dropped in place, so a slice costs one walk over
+  // its rectangles and no sort.
+  // Scratch lists kept from call to call: the effects build a region at every step, and
+  // allocating these afresh each time costs more than the sweep.
+  thread_local std::vector<Rect> sorted, spare, active, merged;
+  thread_local std::vector<Region::Span> spans;
+  sorted.clear();
+  active.clear();
+  int32_t minTop = std::numeric_limits<int32_t>::max(), maxTop = std::numeric_limits<int32_t>::min();
   for (const Rect& r : rects) {
     if (r.IsEmpty()) continue;
     sorted.push_back(r);
-    rows.push_back(r.Top);
-    rows.push_back(r.Bottom);
+    minTop = std::min(minTop, r.Top);
+    maxTop = std::max(maxTop, r.Top);
   }
   RegionBuilder builder;
   if (sorted.empty()) return builder.Finish();
-  std::sort(sorted.begin(), sorted.end(),
-            [](const Rect& a, const Rect& b) { return a.Top < b.Top; });
-  std::sort(rows.begin(), rows.end());
-  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+  SortByTopThenLeft(sorted, spare, minTop, maxTop);
 
-  std::vector<Rect> active;
-  std::vector<Region::Span> spans;
+  const auto byLeft = [](const Rect& a, const Rect& b) { return a.Left < b.Left; };
   size_t next = 0;
-  for (size_t k = 0; k + 1 < rows.size(); ++k) {
-    const int32_t y0 = rows[k], y1 = rows[k + 1];
-    std::erase_if(active, [y0](const Rect& r) { return r.Bottom <= y0; });
-    while (next < sorted.size() && sorted[next].Top <= y0) active.push_back(sorted[next++]);
-    if (active.empty()) continue;
+  int32_t y = sorted[0].Top;
+  while (next < sorted.size() || !active.empty()) {
+    if (active.empty()) y = std::max(y, sorted[next].Top);  // skip rows that nothing covers
+    const size_t first = next;
+    while (next < sorted.size() && sorted[next].Top <= y) ++next;
+    if (next > first) {
+      merged.clear();
+      std::merge(active.begin(), active.end(), sorted.begin() + static_cast<std::ptrdiff_t>(first),
+                 sorted.begin() + static_cast<std::ptrdiff_t>(next), std::back_inserter(merged), byLeft);
+      active.swap(merged);
+    }
+    // The slice ends where the next rectangle starts or the first covering one ends.
+    int32_t end = next < sorted.size() ? sorted[next].Top : std::numeric_limits<int32_t>::max();
     spans.clear();
-    for (const Rect& r : active) spans.push_back({r.Left, r.Right});
-    std::sort(spans.begin(), spans.end(),
-              [](const Region::Span& a, const Region::Span& b) { return a.Left < b.Left; });
-    builder.AddBand(y0, y1, spans);  // joins the overlapping intervals
+    for (const Rect& r : active) {
+      spans.push_back({r.Left, r.Right});
+      end = std::min(end, r.Bottom);
+    }
+    builder.AddBand(y, end, spans);  // joins the overlapping intervals
+    y = end;
+    std::erase_if(active, [y](const Rect& r) { return r.Bottom <= y; });
   }
   return builder.Finish();
 }

@@ -2,6 +2,7 @@
 
 #include "configui/KXPreview.h"
 #include "configui/KXThumbnail2.h"
+#include "configui/SettingWindow.h"
 #include "configui/SkinControls.h"
 #include "imaging/PictureCodec.h"
 #include "project/IniText.h"
@@ -223,12 +224,12 @@ TEST_F(ConfigWindowTest, ShowWindowWithAMissingFormReportsAndTheWindowStays) {
 
 TEST_F(ConfigWindowTest, ActionsReachTheirServicesWithThePlaceholdersReplaced) {
   WithPictures(3);
+  s.services.messages = &messages;
+  messages.answer = false;
   s.project.Setting.Website = "http://sea.example/";
   std::vector<std::string> calls;
   s.services.openUrl = [&](const std::string& url) { calls.push_back("url " + url); };
   s.services.previewItem = [&](TfmKXCOnfigWindow&, const std::string& path) { calls.push_back("preview " + path); };
-  s.services.openSettings = [&](TfmKXCOnfigWindow&) { calls.push_back("settings"); };
-  s.services.setWallpaper = [&](TfmKXCOnfigWindow&) { calls.push_back("wallpaper"); };
   s.Build(Join({Block("Web: TLabel", {"Tag = 3", "Top = 0", "Caption = 'site'"}), Block("Play: TImage", {"Tag = 3", "Top = 20"}),
                 Block("Opts: TPanel", {"Tag = 3", "Top = 130"}), Block("Wall: TMyBevel", {"Tag = 3", "Top = 180"}),
                 Block("Nothing: TMyShape", {"Tag = 3", "Top = 240", "Left = 100"}),
@@ -237,9 +238,15 @@ TEST_F(ConfigWindowTest, ActionsReachTheirServicesWithThePlaceholdersReplaced) {
            "9", " ", " ", " ", "Nothing", "7", " ", " ", " ", "Bye", "6", " ", " ", " "});
   Show();
   s.window->SelectPicture(2);
+  test::WhenModalWidget<TfmSettingWindow>([&](TfmSettingWindow& dialog) {
+    calls.push_back("settings");
+    dialog.reject();
+  });
   for (const char* name : {"Web", "Play", "Opts", "Wall", "Nothing"})
     QTest::mouseClick(s.window->FindComponent(name)->Widget(), Qt::LeftButton, {}, QPoint(3, 3));
-  EXPECT_EQ(calls, (std::vector<std::string>{"url http://sea.example/", "preview " + pictures[2], "settings", "wallpaper"}));
+  EXPECT_EQ(calls, (std::vector<std::string>{"url http://sea.example/", "preview " + pictures[2], "settings"}));
+  ASSERT_EQ(messages.shown.size(), 1u);  // the wallpaper question, answered No
+  EXPECT_EQ(messages.shown[0].text, kWallpaperQuestion);
   QTest::mouseClick(s.Control<TBitBtn>("Bye"), Qt::LeftButton, {}, QPoint(5, 5));
   EXPECT_FALSE(s.window->isVisible());
 }
@@ -291,15 +298,29 @@ TEST_F(ConfigWindowTest, ShowingAWindowAppliesTheUsersSettingsToTheProject) {
   }
 }
 
-TEST_F(ConfigWindowTest, ASpeedWithoutAnIndexLeavesTheProjectsSpeed) {
-  UseSettings("Sea.scr");
-  s.project.Setting.Speed = 77;
-  test::WriteText(IniPath(), "[Setting]\r\nDuration=5\r\n");
-  s.Load({Form("W")});
-  WhenModal("W", [](TfmKXCOnfigWindow& w) { w.close(); });
-  ShowSkinWindow(s.forms, s.project, "W", true, s.services);
-  EXPECT_EQ(s.project.Setting.Speed, 77);
-  EXPECT_EQ(s.project.Setting.Duration, 5);
+TEST_F(ConfigWindowTest, ASpeedTheTableLacksBecomesItsNearestTableValue) {
+  struct Case {
+    int projectSpeed;
+    const char* file;
+    int expected;
+  } cases[] = {
+      {77, "[Setting]\r\nDuration=5\r\n", 75},   // 75 is nearer than 80
+      {65, "[Setting]\r\nDuration=5\r\n", 60},   // a tie takes the lower index
+      {9999, "[Setting]\r\nDuration=5\r\n", 500},
+      {77, "[Setting]\r\nSpeed=12\r\n", 140},    // a stored index wins
+      {77, "[Setting]\r\nSpeed=25\r\n", 77},     // an index outside the table changes nothing
+  };
+  for (const auto& c : cases) {
+    SkinWindow fresh;
+    std::swap(s, fresh);
+    UseSettings("Sea.scr");
+    s.project.Setting.Speed = c.projectSpeed;
+    test::WriteText(IniPath(), c.file);
+    s.Load({Form("W")});
+    WhenModal("W", [](TfmKXCOnfigWindow& w) { w.close(); });
+    ShowSkinWindow(s.forms, s.project, "W", true, s.services);
+    EXPECT_EQ(s.project.Setting.Speed, c.expected) << c.projectSpeed << " " << c.file;
+  }
 }
 
 TEST_F(ConfigWindowTest, TheConfigurationModeReportsADamagedSkinAndEnds) {

@@ -6,6 +6,7 @@
 
 #include "configui/KXPreview.h"
 #include "configui/KXThumbnail2.h"
+#include "configui/SettingWindow.h"
 #include "configui/SkinControls.h"
 #include "configui/WindowText.h"
 #include "imaging/PictureCodec.h"
@@ -122,8 +123,9 @@ TEST_F(DefaultSkin, TheMainWindowClicksThrough) {
   services.exePath = dir / "Demo.scr";
   services.openUrl = [&](const std::string& url) { calls.push_back("url " + url); };
   services.previewItem = [&](TfmKXCOnfigWindow&, const std::string& path) { calls.push_back("preview " + path); };
-  services.openSettings = [&](TfmKXCOnfigWindow&) { calls.push_back("settings"); };
-  services.setWallpaper = [&](TfmKXCOnfigWindow&) { calls.push_back("wallpaper"); };
+  test::RecordingMessageBox messages;
+  messages.answer = false;  // to the wallpaper question
+  services.messages = &messages;
 
   bool finished = false;
   WhenModal("MainWindow", [&](TfmKXCOnfigWindow& main) {
@@ -138,8 +140,13 @@ TEST_F(DefaultSkin, TheMainWindowClicksThrough) {
     Click(main, "lblWebsite");
     Click(main, "btnPreview");
     Click(main, "pvScreen");
+    test::WhenModalWidget<TfmSettingWindow>([&](TfmSettingWindow& dialog) {
+      calls.push_back("settings");
+      dialog.reject();
+    });
     Click(main, "btnSettings");
     Click(main, "btnWallpaper");
+    if (messages.shown.size() == 1 && messages.shown[0].text == kWallpaperQuestion) calls.push_back("wallpaper");
 
     WhenModal("HelpWindow", [&](TfmKXCOnfigWindow& help) {
       EXPECT_TRUE(help.windowFlags().testFlag(Qt::FramelessWindowHint));
@@ -199,6 +206,30 @@ TEST_F(DefaultSkin, KxrenderWritesEveryForm) {
   EXPECT_NE(std::system((std::string("'") + KXRENDER_EXE + "' form '" + DEFAULT_SKIN + "' Nowhere '" + (dir / "x.png") +
                          "' > /dev/null 2>&1").c_str()),
             0);
+}
+
+TEST(KxrenderSettings, WritesBothPagesOfTheDialog) {
+  test::TempDir dir;
+  test::WriteText(dir / "Sea.ini", "[MusicList]\r\n/music/one.mp3=\r\n");
+  Bitmap32 pages[2];
+  for (int page = 0; page < 2; ++page) {
+    const std::string out = dir / ("settings" + std::to_string(page + 1) + ".png");
+    const std::string command = std::string("'") + KXRENDER_EXE + "' settings '" + out + "' --page " +
+                                std::to_string(page + 1) + " --ini '" + (dir / "Sea.ini") + "' > /dev/null 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    std::string error;
+    ASSERT_TRUE(DecodePictureFile(out, pages[page], error)) << error;
+    EXPECT_EQ(pages[page].Width(), 364);
+    EXPECT_EQ(pages[page].Height(), 324);
+  }
+  // The pages differ inside the page control, and agree on the buttons below it.
+  int differing = 0;
+  for (int y = 40; y < 270; ++y)
+    for (int x = 20; x < 340; ++x) differing += pages[0].Pixel(x, y) != pages[1].Pixel(x, y);
+  EXPECT_GT(differing, 2000);
+  for (int y = 289; y < 314; ++y)
+    for (int x = 198; x < 353; ++x) ASSERT_EQ(pages[0].Pixel(x, y), pages[1].Pixel(x, y)) << x << "," << y;
+  EXPECT_NE(std::system((std::string("'") + KXRENDER_EXE + "' settings > /dev/null 2>&1").c_str()), 0);
 }
 
 }  // namespace

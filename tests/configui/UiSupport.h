@@ -91,4 +91,21 @@ inline void WhenModal(const std::string& name, std::function<void(TfmKXCOnfigWin
   });
 }
 
+// Runs `step` as soon as a visible modal widget of class T is active (a dialog's exec(), a
+// message box), from the event loop that is running then.
+template <class T>
+void WhenModalWidget(std::function<void(T&)> step, int triesLeft = 400) {
+  QTimer::singleShot(5, [step, triesLeft] {
+    auto* modal = dynamic_cast<T*>(QApplication::activeModalWidget());
+    if (modal != nullptr && modal->isVisible()) {
+      step(*modal);
+    } else if (triesLeft > 0) {
+      WhenModalWidget<T>(step, triesLeft - 1);
+    } else {
+      ADD_FAILURE() << "the expected dialog did not open";
+      if (QWidget* other = QApplication::activeModalWidget()) other->close();
+    }
+  });
+}
+
 }  // namespace kx::test

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "imaging/GifCodec.h"
 #include "imaging/PictureCodec.h"
 
 namespace {
@@ -74,10 +75,22 @@ Bitmap32 Rings(int w, int h) {
   return b;
 }
 
+// Writes the picture in the format its name asks for: .bmp a 24-bit BMP, .gif a one-frame
+// GIF, anything else a JPEG.
 bool Save(const Bitmap32& picture, const std::string& path) {
-  std::vector<uint8_t> jpeg;
+  std::vector<uint8_t> bytes;
   std::string error;
-  if (!kx::EncodeJpeg(picture, 90, jpeg, error) || !kx::WriteWholeFile(path, jpeg, error)) {
+  const std::string ext = path.size() > 4 ? path.substr(path.size() - 4) : "";
+  bool encoded = false;
+  if (ext == ".bmp") {
+    encoded = kx::EncodeBmp24(picture, bytes);
+    if (!encoded) error = "cannot encode BMP";
+  } else if (ext == ".gif") {
+    encoded = kx::EncodeGifAnimation({picture}, 10, bytes, error);
+  } else {
+    encoded = kx::EncodeJpeg(picture, 90, bytes, error);
+  }
+  if (!encoded || !kx::WriteWholeFile(path, bytes, error)) {
     std::fprintf(stderr, "kxdemo_media: %s: %s\n", path.c_str(), error.c_str());
     return false;
   }
@@ -93,17 +106,25 @@ int main(int argc, char** argv) {
   }
   const std::string out = std::string(argv[1]) + "/";
   const int w = 1024, h = 768;
-  if (!Save(Sunset(w, h), out + "sunset.jpg") || !Save(Hills(w, h), out + "hills.jpg") ||
-      !Save(Rings(w, h), out + "rings.jpg") || !Save(Sunset(152, 112), out + "preview.jpg"))
+  // The still pictures come in each format the show reads: JPEG, BMP and GIF.
+  if (!Save(Sunset(w, h), out + "sunset.jpg") || !Save(Hills(w, h), out + "hills.bmp") ||
+      !Save(Rings(w, h), out + "rings.gif") || !Save(Sunset(152, 112), out + "preview.jpg"))
     return 1;
+
+  // Every one of the 169 transition effects may play.
+  std::string effects;
+  for (int i = 1; i <= 169; ++i) effects += (i > 1 ? "," : "") + std::to_string(i);
 
   std::string manifest =
       "; The demo screensaver, packed by kxpack.\n"
       "[Package]\nSkin=KXGUI.kxu\nExtra=1\n"
-      "[Items]\nMirrorLake.kxp\nsunset.jpg\nWindyBay.kxp\nhills.jpg\nrings.jpg\n"
-      "[Media]\nsurf.wav\nbirds.wav\n"
+      "[Items]\nMirrorLake.kxp\nsunset.jpg\nWindyBay.kxp\nhills.bmp\nrings.gif\n"
+      "[Media]\nsurf.wav\nbirds.wav\nglow-orb.png\nswallow.gif\n"
       "[General]\nProductName=kxsaver Demo\nPublisher=kxsaver\nWebsite=http://localhost/\n"
-      "[Default]\nDuration=8\nTransitionTime=1500\nStretch=1\nProportional=1\n"
+      // Short items in order, so that half a minute shows the scenes, the pictures and
+      // several transitions; the clock over the scenes, sounds and music on.
+      "[Default]\nDuration=3\nTransition=1\nTransitionTime=1500\nTransitionEffects=" + effects +
+      "\nStretch=1\nProportional=1\nShowImageMode=1\nRandom=1\nShowClock=1\nClockPos=1\nSound=1\nMusic=1\n"
       "[Advance]\nPreviewFile=preview.jpg\nMusicFile=music.wav\nMusicMode=1\n";
   FILE* f = std::fopen((out + "Demo.ini").c_str(), "wb");
   if (f == nullptr) return 1;

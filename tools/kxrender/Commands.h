@@ -19,6 +19,8 @@ int RunEffect(const Args& args);
 int RunSheet(const Args& args);
 // form SKIN NAME OUT.png [options]: one form of a skin file as its window, as PNG.
 int RunForm(const Args& args);
+// settings OUT.png [--page 1|2] [--ini FILE.ini]: the settings dialog as PNG.
+int RunSettings(const Args& args);
 // scene FILE.kxp --frames N --dt MS --out DIR [options]: N frames of a scene as PNGs.
 int RunScene(const Args& args);
 

@@ -24,7 +24,8 @@ const Command kCommands[] = {
     {"effect", "N PERCENT OLD NEW OUT.png [--size WxH]   one step of transition effect N as PNG", kx::kxrender::RunEffect},
     {"sheet", "N OLD NEW OUT.png [--size WxH]   the steps of effect N at 0, 10, ..., 100 percent", kx::kxrender::RunSheet},
     {"form", "SKIN NAME OUT.png [--product NAME] [--item FILE]...   one form of a skin as its window, as PNG", kx::kxrender::RunForm},
-    {"scene", "FILE.kxp --frames N --dt MS --out DIR [--size WxH] [--resize|--stretch] [--clock CORNER] [--time HH:MM:SS] [--speed PERCENT] [--seed S]   N frames of a scene as PNGs", kx::kxrender::RunScene},
+    {"settings", "OUT.png [--page 1|2] [--ini FILE.ini]   the settings dialog, as PNG", kx::kxrender::RunSettings},
+    {"scene", "FILE.kxp --frames N --dt MS --out DIR [--size WxH] [--resize|--stretch] [--clock CORNER] [--time HH:MM:SS] [--speed PERCENT] [--seed S] [--media DIR]   N frames of a scene as PNGs", kx::kxrender::RunScene},
 };
 
 void PrintUsage(std::FILE* to) {

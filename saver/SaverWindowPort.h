@@ -1,0 +1,41 @@
+#pragma once
+// What the show needs of its window. The show's logic (TSaverShow) runs without a display;
+// the full-screen window implements this interface and forwards its input to the show.
+//
+// All calls come from the window thread, except WakeForMusic.
+#include <cstdint>
+
+#include "imaging/Bitmap32.h"
+#include "saver/ItemFit.h"
+
+namespace kx {
+
+class SaverWindowPort {
+ public:
+  virtual ~SaverWindowPort() = default;
+
+  // The size of the primary screen, which the window covers.
+  virtual ItemSize ScreenSize() = 0;
+  // Starts the scaled presentation (frames of any size fill the whole display); false when
+  // it cannot be had, and the show then draws frames unscaled.
+  virtual bool StartScaledPresentation() = 0;
+  // Whether a frame can be put on the display now (the window is shown and exposed).
+  virtual bool CanDraw() = 0;
+  // Puts `surface` on the display: unscaled at (0, 0), or scaled to the whole display.
+  // The surface stays valid and unchanged until the next call.
+  virtual void Present(const Bitmap32& surface, bool scaled) = 0;
+  // Handles the input and other events that are waiting, then returns.
+  virtual void ProcessPendingMessages() = 0;
+  // Asks the window to close. Closing takes effect once the idle call that is running (if
+  // any) has returned, so a transition is always drawn to its end.
+  virtual void RequestClose() = 0;
+  virtual void SetCursorHidden(bool hidden) = 0;
+  // Installs or removes the idle handler: while installed, the window calls the show's
+  // AppIdle whenever its event queue is empty.
+  virtual void SetIdleHandler(bool installed) = 0;
+  // Called on the audio output's thread when a music file has ended: the window arranges a
+  // call of TSaverShow::DeliverMusicNotification on its own thread. Must be thread-safe.
+  virtual void WakeForMusic() = 0;
+};
+
+}  // namespace kx

@@ -1,0 +1,248 @@
+#include "saver/qt/ScrSvrWindow.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QImage>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QWindow>
+
+namespace kx {
+
+bool KeyProducesCharacter(int key, const QString& text) {
+  switch (key) {
+    case Qt::Key_Escape:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Backspace:
+    case Qt::Key_Tab:
+    case Qt::Key_Space:
+      return true;
+    case Qt::Key_Delete:
+      return false;
+    default:
+      return !text.isEmpty() && text != QString(QChar(0x7F));
+  }
+}
+
+TKXfmScrSvr::TKXfmScrSvr(TKXCProject& project, SaverEnvironment environment)
+    : QWidget(nullptr, Qt::FramelessWindowHint), project_(project), show_(*this, std::move(environment)) {
+  setWindowTitle(QStringLiteral("fmKXScrSvr"));
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setAttribute(Qt::WA_NoSystemBackground);
+  setMouseTracking(true);
+  setFocusPolicy(Qt::StrongFocus);
+  QPalette black = palette();
+  black.setColor(QPalette::Window, Qt::black);
+  setPalette(black);
+  idle_.setInterval(0);
+  connect(&idle_, &QTimer::timeout, this, [this] { RunIdle(); });
+  show_.SetProject(project_);
+}
+
+TKXfmScrSvr::~TKXfmScrSvr() {
+  idle_.stop();
+  if (show_.Running()) show_.FormClose();
+  if (cursorHidden_) SetCursorHidden(false);
+}
+
+void TKXfmScrSvr::Open() {
+  setWindowModality(Qt::ApplicationModal);
+  if (QScreen* primary = QGuiApplication::primaryScreen()) setGeometry(primary->geometry());
+  BlankOtherScreens();
+  showFullScreen();
+  activateWindow();
+  setFocus();
+  show_.FormShow();
+}
+
+void TKXfmScrSvr::ShowModal() {
+  Open();
+  if (closed_) return;
+  QEventLoop loop;
+  loop_ = &loop;
+  loop.exec(QEventLoop::DialogExec);
+  loop_ = nullptr;
+}
+
+void TKXfmScrSvr::BlankOtherScreens() {
+  QScreen* primary = QGuiApplication::primaryScreen();
+  for (QScreen* screen : QGuiApplication::screens()) {
+    if (screen == primary) continue;
+    auto blank = std::make_unique<QWidget>(nullptr, Qt::FramelessWindowHint);
+    QPalette black = blank->palette();
+    black.setColor(QPalette::Window, Qt::black);
+    blank->setPalette(black);
+    blank->setAutoFillBackground(true);
+    blank->setMouseTracking(true);
+    blank->setGeometry(screen->geometry());
+    blank->installEventFilter(this);
+    blank->winId();
+    if (QWindow* handle = blank->windowHandle()) handle->setScreen(screen);
+    blank->showFullScreen();
+    blankScreens_.push_back(std::move(blank));
+  }
+}
+
+ItemSize TKXfmScrSvr::ScreenSize() {
+  if (QScreen* primary = QGuiApplication::primaryScreen()) {
+    const QRect r = primary->geometry();
+    return {r.width(), r.height()};
+  }
+  return {width(), height()};
+}
+
+bool TKXfmScrSvr::StartScaledPresentation() {
+  // The window scales every frame to its whole area when it paints; nothing needs starting.
+  return true;
+}
+
+bool TKXfmScrSvr::CanDraw() {
+  const QWindow* handle = windowHandle();
+  return isVisible() && handle != nullptr && handle->isExposed();
+}
+
+void TKXfmScrSvr::Present(const Bitmap32& surface, bool scaled) {
+  surface_ = &surface;
+  scaled_ = scaled;
+  repaint();
+}
+
+void TKXfmScrSvr::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  if (surface_ == nullptr || surface_->Empty()) {
+    painter.fillRect(rect(), Qt::black);
+    return;
+  }
+  const QImage image(reinterpret_cast<const uchar*>(surface_->Data()), surface_->Width(), surface_->Height(),
+                     static_cast<qsizetype>(surface_->StrideBytes()), QImage::Format_ARGB32);
+  painter.setCompositionMode(QPainter::CompositionMode_Source);
+  if (scaled_) {
+    painter.drawImage(rect(), image);
+    return;
+  }
+  painter.drawImage(0, 0, image);
+  // A window larger than the surface shows black beyond it.
+  if (width() > image.width()) painter.fillRect(image.width(), 0, width() - image.width(), height(), Qt::black);
+  if (height() > image.height()) painter.fillRect(0, image.height(), image.width(), height() - image.height(), Qt::black);
+}
+
+void TKXfmScrSvr::ProcessPendingMessages() { QCoreApplication::processEvents(); }
+
+void TKXfmScrSvr::RequestClose() {
+  if (inIdle_) {
+    closePending_ = true;
+    return;
+  }
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        if (inIdle_) {
+          closePending_ = true;
+        } else if (!closed_) {
+          close();
+        }
+      },
+      Qt::QueuedConnection);
+}
+
+void TKXfmScrSvr::SetCursorHidden(bool hidden) {
+  if (hidden == cursorHidden_) return;
+  cursorHidden_ = hidden;
+  if (hidden) {
+    QGuiApplication::setOverrideCursor(Qt::BlankCursor);
+  } else {
+    QGuiApplication::restoreOverrideCursor();
+  }
+}
+
+void TKXfmScrSvr::SetIdleHandler(bool installed) {
+  if (installed) {
+    idle_.start();
+  } else {
+    idle_.stop();
+  }
+}
+
+void TKXfmScrSvr::WakeForMusic() {
+  // Runs on the audio output's thread: only post the delivery to the window's thread.
+  QMetaObject::invokeMethod(this, [this] { show_.DeliverMusicNotification(); }, Qt::QueuedConnection);
+}
+
+void TKXfmScrSvr::RunIdle() {
+  if (inIdle_ || closed_) return;
+  inIdle_ = true;
+  show_.AppIdle();
+  inIdle_ = false;
+  if (closePending_) {
+    closePending_ = false;
+    close();
+  }
+}
+
+void TKXfmScrSvr::closeEvent(QCloseEvent* event) {
+  if (closed_) {
+    event->accept();
+    return;
+  }
+  if (inIdle_) {
+    // Closed from inside an idle call (a transition handling its messages): after it.
+    closePending_ = true;
+    event->ignore();
+    return;
+  }
+  if (!show_.FormCloseQuery()) {
+    event->ignore();
+    return;
+  }
+  show_.FormClose();
+  closed_ = true;
+  for (auto& blank : blankScreens_) blank->hide();
+  event->accept();
+  if (loop_ != nullptr) loop_->quit();
+}
+
+void TKXfmScrSvr::HandleKey(QKeyEvent* event) {
+  show_.FormKeyDown(event->key() == Qt::Key_F1 ? SaverKey::F1 : SaverKey::Other);
+  if (KeyProducesCharacter(event->key(), event->text())) show_.FormKeyPress();
+}
+
+void TKXfmScrSvr::HandleMouseMove(QMouseEvent* event) {
+  const QPoint p = event->globalPosition().toPoint();
+  show_.FormMouseMove(p.x(), p.y());
+}
+
+void TKXfmScrSvr::keyPressEvent(QKeyEvent* event) { HandleKey(event); }
+void TKXfmScrSvr::mousePressEvent(QMouseEvent*) { show_.FormMouseDown(); }
+void TKXfmScrSvr::mouseReleaseEvent(QMouseEvent*) { show_.FormMouseUp(); }
+void TKXfmScrSvr::mouseMoveEvent(QMouseEvent* event) { HandleMouseMove(event); }
+
+bool TKXfmScrSvr::eventFilter(QObject* watched, QEvent* event) {
+  // Input on the blanked screens counts as input to the show.
+  switch (event->type()) {
+    case QEvent::KeyPress:
+      HandleKey(static_cast<QKeyEvent*>(event));
+      return true;
+    case QEvent::MouseButtonPress:
+      show_.FormMouseDown();
+      return true;
+    case QEvent::MouseMove:
+      HandleMouseMove(static_cast<QMouseEvent*>(event));
+      return true;
+    case QEvent::Close:
+      // The blank windows go with the show, not on their own.
+      if (!closed_) {
+        event->ignore();
+        return true;
+      }
+      break;
+    default:
+      break;
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace kx
