@@ -176,17 +176,7 @@ void TGifObject::Resume() {
 }
 
 void TGifObject::Prepare() {
-  if (!Load()) {
-    SetUnprepared();
-    std::lock_guard<std::mutex> lock(stateMutex());
-    Visible = false;
-    return;
-  }
-  {
-    std::lock_guard<std::mutex> lock(stateMutex());
-    Alpha = OpacityAlpha();
-  }
-  TAnimObject::Prepare();
+  if (!PrepareLoaded(Load())) return;
   // The animation starts with the first frame.
   const uint32_t now = clock().TickMs();
   animationStart_ = now;

@@ -132,19 +132,22 @@ void TImgObject::BuildCoverage() {
   scaled_ = Bitmap32();
 }
 
-void TImgObject::Prepare() {
-  if (!Load()) {
+bool TAnimImgObject::PrepareLoaded(bool loaded) {
+  if (!loaded) {
     SetUnprepared();
     std::lock_guard<std::mutex> lock(stateMutex());
     Visible = false;
-    return;
+    return false;
   }
   {
     std::lock_guard<std::mutex> lock(stateMutex());
     Alpha = OpacityAlpha();
   }
   TAnimObject::Prepare();
+  return true;
 }
+
+void TImgObject::Prepare() { PrepareLoaded(Load()); }
 
 void TImgObject::Draw(Bitmap32& frame) {
   if (!Prepared()) return;

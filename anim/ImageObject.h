@@ -50,6 +50,10 @@ class TAnimImgObject : public TAnimObject {
   // name, FileName becomes that path.
   void LookUpCommonFolder();
   std::string CommonImagesFolder() const;
+  // The preparation of an image object once its picture was read or not (`loaded`): one
+  // that could not be read is never shown; otherwise it starts at its opacity. Returns
+  // `loaded`.
+  bool PrepareLoaded(bool loaded);
 };
 
 class TImgObject : public TAnimImgObject {
