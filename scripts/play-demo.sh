@@ -43,8 +43,10 @@ record() {
   # frame (black at the start) it keeps the colours of the later ones.
   local delay=$(( elapsed * 100 / n ))
   (( delay < 5 )) && delay=5
-  convert -delay "$delay" -loop 0 "$frames"/*.png -ordered-dither o4x4,6 +dither -remap netscape: \
-    -layers Optimize "$out/show.gif"
+  # A black first screenshot is stored as a grey picture; without -type TrueColor the whole
+  # sequence would be turned grey with it.
+  convert -delay "$delay" -loop 0 "$frames"/*.png -colorspace sRGB -type TrueColor \
+    -ordered-dither o4x4,6 +dither -remap netscape: -layers Optimize "$out/show.gif"
   rm -rf "$frames"
 }
 
