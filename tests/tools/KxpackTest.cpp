@@ -5,7 +5,7 @@
 #include "payload/Marker.h"
 #include "tests/support/TestSupport.h"
 #include "tools/kxpack/BuildCommand.h"
-#include "tools/kxpack/InspectCommand.h"
+#include "tools/kxpack/DescribeCommand.h"
 
 namespace kx {
 namespace {

@@ -6,7 +6,7 @@
 
 #include "payload/Marker.h"
 #include "tools/kxpack/BuildCommand.h"
-#include "tools/kxpack/InspectCommand.h"
+#include "tools/kxpack/DescribeCommand.h"
 #include "tools/kxpack/SceneCommands.h"
 #include "tools/kxpack/SkinCommand.h"
 

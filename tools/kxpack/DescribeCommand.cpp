@@ -1,4 +1,4 @@
-#include "tools/kxpack/InspectCommand.h"
+#include "tools/kxpack/DescribeCommand.h"
 
 #include <cstdio>
 #include <iostream>
