@@ -1,6 +1,7 @@
 #pragma once
 // Fakes and helpers shared by the tests.
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -76,6 +77,16 @@ inline std::string ReadText(const std::string& path) {
   std::string text;
   ReadFileBytes(path, text);
   return text;
+}
+
+// Runs a command line through the shell with its standard output discarded; returns its
+// exit code (-1 when it did not exit) and what it wrote to standard error.
+inline int RunProgram(const std::string& commandLine, std::string& stderrText) {
+  TempDir dir;
+  const std::string errPath = dir / "stderr.txt";
+  const int status = std::system((commandLine + " >/dev/null 2>" + errPath).c_str());
+  stderrText = ReadText(errPath);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 inline int ModeBits(const std::string& path) {

@@ -14,6 +14,7 @@
 #include "TestPictures.h"
 #include "imaging/GifCodec.h"
 #include "imaging/PictureCodec.h"
+#include "tests/support/TestSupport.h"
 #include "transitions/EffectTable.h"
 #include "transitions/TransitionStep.h"
 
@@ -28,14 +29,7 @@ std::string TempDir(const std::string& name) {
 }
 
 int RunKxgallery(const std::string& arguments, std::string& stderrText) {
-  const std::string errPath = TempDir("stderr.txt");
-  const std::string command = std::string(KXGALLERY_EXE) + " " + arguments + " >/dev/null 2>" + errPath;
-  const int status = std::system(command.c_str());
-  std::vector<uint8_t> err;
-  std::string ignored;
-  ReadWholeFile(errPath, err, ignored);
-  stderrText.assign(err.begin(), err.end());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return test::RunProgram(std::string(KXGALLERY_EXE) + " " + arguments, stderrText);
 }
 
 std::string ReadText(const std::string& path) {

@@ -10,6 +10,7 @@
 
 #include "TestPictures.h"
 #include "imaging/PictureCodec.h"
+#include "tests/support/TestSupport.h"
 #include "imaging/Resample.h"
 #include "transitions/TransitionStep.h"
 
@@ -22,14 +23,7 @@ std::string TempPath(const std::string& name) {
 }
 
 int RunKxrender(const std::string& arguments, std::string& stderrText) {
-  const std::string errPath = TempPath("stderr.txt");
-  const std::string command = std::string(KXRENDER_EXE) + " " + arguments + " 2>" + errPath;
-  const int status = std::system(command.c_str());
-  std::vector<uint8_t> err;
-  std::string ignored;
-  ReadWholeFile(errPath, err, ignored);
-  stderrText.assign(err.begin(), err.end());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return test::RunProgram(std::string(KXRENDER_EXE) + " " + arguments, stderrText);
 }
 
 // Opaque pictures, written losslessly as BMP.
