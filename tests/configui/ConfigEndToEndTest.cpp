@@ -68,7 +68,12 @@ class ConfigEndToEnd : public ::testing::Test {
     return false;
   }
   std::string Xdotool(const std::vector<std::string>& arguments, int timeoutMs = 3000) {
-    const ChildResult r = RunChildProcess(xdotool, arguments, true, timeoutMs);
+    ChildResult r = RunChildProcess(xdotool, arguments, true, timeoutMs);
+    if (r.exitCode != 0 && arguments.front() == "mousemove") {
+      // A pointer move can be refused while the X server is busy; moving again is harmless.
+      std::this_thread::sleep_for(300ms);
+      r = RunChildProcess(xdotool, arguments, true, timeoutMs);
+    }
     EXPECT_EQ(r.exitCode, 0) << "xdotool " << arguments.front();
     return r.output;
   }
