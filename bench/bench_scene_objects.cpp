@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchFrames.h"
 #include "anim/AnimEngine.h"
 #include "anim/AnimObjects.h"
 #include "imaging/Bitmap32.h"
@@ -35,17 +36,10 @@
 
 namespace {
 
-using SteadyClock = std::chrono::steady_clock;
+using kx::bench::StepClock;
 
 constexpr int kWidth = 1920;
 constexpr int kHeight = 1080;
-
-class StepClock final : public kx::Clock {
- public:
-  uint32_t TickMs() override { return now; }
-  void SleepMs(uint32_t ms) override { now += ms; }
-  uint32_t now = 12345;
-};
 
 struct Case {
   const char* name;
@@ -117,19 +111,6 @@ std::string ObjectList(int designW, int designH) {
   return list;
 }
 
-double MeasureFrameCopy() {
-  std::vector<uint32_t> a(size_t(kWidth) * kHeight, 1), b(size_t(kWidth) * kHeight, 2);
-  double fastest = 1e9;
-  for (int i = 0; i < 60; ++i) {
-    const auto t0 = SteadyClock::now();
-    std::memcpy(b.data(), a.data(), a.size() * 4);
-    benchmark::ClobberMemory();
-    fastest = std::min(fastest, std::chrono::duration<double>(SteadyClock::now() - t0).count());
-    std::swap(a, b);
-  }
-  return fastest;
-}
-
 void RenderScene(benchmark::State& state, Case* c) {
   StepClock clock;
   kx::TProject project;
@@ -157,16 +138,12 @@ void RenderScene(benchmark::State& state, Case* c) {
     objects.StepAll();
     engine.RenderFrame();
   }
-  double fastest = 1e9;
-  for (auto _ : state) {
+  const double fastest = kx::bench::FastestIteration(state, [&] {
     clock.now += 33;
-    const auto t0 = SteadyClock::now();
     objects.StepAll();
     engine.RenderFrame();
     benchmark::DoNotOptimize(engine.GetFrame().Data());
-    benchmark::ClobberMemory();
-    fastest = std::min(fastest, std::chrono::duration<double>(SteadyClock::now() - t0).count());
-  }
+  });
   c->seconds = fastest;
   state.counters["ms_frame"] = fastest * 1e3;
   state.counters["x_copy"] = fastest / frameCopySeconds;
@@ -177,7 +154,7 @@ void RenderScene(benchmark::State& state, Case* c) {
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   WriteMedia();
-  frameCopySeconds = MeasureFrameCopy();
+  frameCopySeconds = kx::bench::FastestFrameCopySeconds(kWidth, kHeight);
   std::printf("frame copy %dx%d: %.3f ms\n", kWidth, kHeight, frameCopySeconds * 1e3);
   for (Case& c : cases) {
     benchmark::RegisterBenchmark((std::string("SceneObjects/") + c.name).c_str(), RenderScene, &c)

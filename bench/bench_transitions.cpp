@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchFrames.h"
 #include "imaging/Bitmap32.h"
 #include "transitions/EffectTable.h"
 #include "transitions/TransitionStep.h"
@@ -61,18 +62,7 @@ kx::Bitmap32 MakePicture(int w, int h, uint32_t salt) {
   return b;
 }
 
-double MeasureFrameCopy(const Size& s) {
-  std::vector<uint32_t> a(size_t(s.w) * s.h, 1), b(size_t(s.w) * s.h, 2);
-  std::vector<double> times;
-  for (int i = 0; i < 20; ++i) {
-    const auto t0 = Clock::now();
-    std::memcpy(b.data(), a.data(), a.size() * 4);
-    benchmark::ClobberMemory();
-    times.push_back(std::chrono::duration<double>(Clock::now() - t0).count());
-    std::swap(a, b);
-  }
-  return *std::min_element(times.begin(), times.end());
-}
+double MeasureFrameCopy(const Size& s) { return kx::bench::FastestFrameCopySeconds(s.w, s.h, 20); }
 
 void EffectStep(benchmark::State& state, int effect, Size* size, Kind kind) {
   kx::Bitmap32 target, copy(size->w, size->h);

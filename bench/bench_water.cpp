@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchFrames.h"
 #include "anim/AnimEngine.h"
 #include "imaging/Bitmap32.h"
 #include "platform/Clock.h"
@@ -30,18 +31,10 @@
 
 namespace {
 
-using SteadyClock = std::chrono::steady_clock;
+using kx::bench::StepClock;
 
 constexpr int kWidth = 1920;
 constexpr int kHeight = 1080;
-
-class StepClock final : public kx::Clock {
- public:
-  uint32_t TickMs() override { return now; }
-  void SleepMs(uint32_t ms) override { now += ms; }
-  kx::TimeOfDay LocalTimeOfDay() override { return {10, 10, 30}; }
-  uint32_t now = 12345;
-};
 
 kx::Bitmap32 MakePicture(int w, int h) {
   kx::Bitmap32 b(w, h);
@@ -77,19 +70,6 @@ Case cases[] = {
     {"f b + block copy into Frame only", true, 1, 0, kx::kWeatherNone, false, true},
 };
 double frameCopySeconds = 0;
-
-double MeasureFrameCopy() {
-  std::vector<uint32_t> a(size_t(kWidth) * kHeight, 1), b(size_t(kWidth) * kHeight, 2);
-  double fastest = 1e9;
-  for (int i = 0; i < 60; ++i) {
-    const auto t0 = SteadyClock::now();
-    std::memcpy(b.data(), a.data(), a.size() * 4);
-    benchmark::ClobberMemory();
-    fastest = std::min(fastest, std::chrono::duration<double>(SteadyClock::now() - t0).count());
-    std::swap(a, b);
-  }
-  return fastest;
-}
 
 void RenderScene(benchmark::State& state, Case* c) {
   StepClock clock;
@@ -128,15 +108,11 @@ void RenderScene(benchmark::State& state, Case* c) {
     clock.now += 33;
     engine.RenderFrame();
   }
-  double fastest = 1e9;
-  for (auto _ : state) {
+  const double fastest = kx::bench::FastestIteration(state, [&] {
     clock.now += 33;
-    const auto t0 = SteadyClock::now();
     engine.RenderFrame();
     benchmark::DoNotOptimize(engine.GetFrame().Data());
-    benchmark::ClobberMemory();
-    fastest = std::min(fastest, std::chrono::duration<double>(SteadyClock::now() - t0).count());
-  }
+  });
   // The fastest frame against the fastest copy: other work on a shared machine only adds time.
   c->seconds = fastest;
   state.counters["ms_frame"] = fastest * 1e3;
@@ -147,7 +123,7 @@ void RenderScene(benchmark::State& state, Case* c) {
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
-  frameCopySeconds = MeasureFrameCopy();
+  frameCopySeconds = kx::bench::FastestFrameCopySeconds(kWidth, kHeight);
   std::printf("frame copy %dx%d: %.3f ms\n", kWidth, kHeight, frameCopySeconds * 1e3);
   for (Case& c : cases) {
     benchmark::RegisterBenchmark((std::string("SceneFrame/") + c.name).c_str(), RenderScene, &c)
