@@ -54,7 +54,7 @@ void RemoveExtractedFiles(const SaverFolders& folders) {
   if (!IsRealDirectory(f)) return;
   for (const auto& name : MediaFileNames(f + "KXFilenames.res"))
     if (!name.empty()) DeleteFileNoFollow(f + name);
-  for (const char* name : {"KXC.res", "KXFiles.res", "KXFilenames.res", "KXGUI.kxu"}) DeleteFileNoFollow(f + name);
+  for (const char* name : kOwnFiles) DeleteFileNoFollow(f + name);
   RemoveEmptyDirectory(f);
 }
 

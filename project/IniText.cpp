@@ -6,14 +6,14 @@
 #include "platform/Files.h"
 
 namespace kx {
-namespace {
-
 std::string Trim(const std::string& s) {
   const auto first = s.find_first_not_of(" \t");
   if (first == std::string::npos) return std::string();
   const auto last = s.find_last_not_of(" \t");
   return s.substr(first, last - first + 1);
 }
+
+namespace {
 
 bool EqualsIgnoringCase(const std::string& a, const std::string& b) {
   return UpperAscii(a) == UpperAscii(b);

@@ -56,6 +56,8 @@ std::vector<std::string> SplitLines(const std::string& text);
 std::optional<int32_t> ParseInteger(const std::string& text);
 
 std::string UpperAscii(std::string text);
+// The text without the blanks (spaces and tabs) around it.
+std::string Trim(const std::string& text);
 
 // The item line rule of the file list: from the line after the first line equal to
 // "[" + section + "]" (compared in upper case, not trimmed) up to the next line that begins

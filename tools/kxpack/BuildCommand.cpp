@@ -17,12 +17,6 @@ namespace {
 
 const char* const kSettingSections[] = {"General", "Default", "Advance", "Build"};
 
-std::string Trim(const std::string& s) {
-  const auto first = s.find_first_not_of(" \t");
-  if (first == std::string::npos) return {};
-  return s.substr(first, s.find_last_not_of(" \t") - first + 1);
-}
-
 // The raw lines of a section: not empty, not ";" comments.
 std::vector<std::string> SectionLines(const IniText& ini, const std::string& section) {
   std::vector<std::string> out;
