@@ -104,21 +104,34 @@ class SpanBlender {
       return;
     }
 #if defined(__SSE2__)
-    // Four pixels at a time on 16-bit lanes: the same rounded division as Blender.
-    const __m128i zero = _mm_setzero_si128();
-    for (; count >= 4; count -= 4, p += 4) {
-      const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-      __m128i lo = _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(d, zero), inverse_), add_);
-      __m128i hi = _mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(d, zero), inverse_), add_);
-      lo = _mm_srli_epi16(_mm_add_epi16(lo, _mm_srli_epi16(lo, 8)), 8);
-      hi = _mm_srli_epi16(_mm_add_epi16(hi, _mm_srli_epi16(hi, 8)), 8);
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(p), _mm_packus_epi16(lo, hi));
+    if (count >= 4) {
+      // Four pixels at a time. A length that is not a multiple of four ends with the last
+      // four pixels of the run, blended from their values before the run was drawn: the
+      // pixels it shares with the previous group get the same result twice.
+      uint32_t* const last = p + count - 4;
+      const __m128i lastBefore = _mm_loadu_si128(reinterpret_cast<const __m128i*>(last));
+      for (; count >= 4; count -= 4, p += 4) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p), Blend4(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))));
+      }
+      if (count > 0) _mm_storeu_si128(reinterpret_cast<__m128i*>(last), Blend4(lastBefore));
+      return;
     }
 #endif
     for (int i = 0; i < count; ++i) p[i] = blend_(p[i]);
   }
 
  private:
+#if defined(__SSE2__)
+  // Four pixels on 16-bit lanes: the same rounded division as Blender.
+  __m128i Blend4(__m128i d) const {
+    const __m128i zero = _mm_setzero_si128();
+    __m128i lo = _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(d, zero), inverse_), add_);
+    __m128i hi = _mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(d, zero), inverse_), add_);
+    lo = _mm_srli_epi16(_mm_add_epi16(lo, _mm_srli_epi16(lo, 8)), 8);
+    hi = _mm_srli_epi16(_mm_add_epi16(hi, _mm_srli_epi16(hi, 8)), 8);
+    return _mm_packus_epi16(lo, hi);
+  }
+#endif
   uint32_t alpha_;
   uint32_t opaque_;
   Blender blend_;
@@ -170,11 +183,37 @@ void BlendLine(Bitmap32& target, int x0, int y0, int x1, int y1, uint32_t rgb, i
   }
 }
 
+namespace {
+
+// The half width of row i of a disc of radius r: round(sqrt(r^2 - i^2)), halves to even.
+int DiscHalfWidth(int r, int i) {
+  return RoundEven(std::sqrt(static_cast<double>(r) * r - static_cast<double>(i) * i));
+}
+
+// Half widths of the small discs (snow flakes), row by row: entry r * (r + 1) / 2 + i.
+constexpr int kTabledRadius = 31;
+struct DiscTable {
+  DiscTable() {
+    for (int r = 0; r <= kTabledRadius; ++r) {
+      for (int i = 0; i <= r; ++i) widths[r * (r + 1) / 2 + i] = static_cast<uint8_t>(DiscHalfWidth(r, i));
+    }
+  }
+  uint8_t widths[(kTabledRadius + 1) * (kTabledRadius + 2) / 2];
+};
+
+const uint8_t* TabledHalfWidths(int r) {
+  static const DiscTable table;
+  return r <= kTabledRadius ? table.widths + r * (r + 1) / 2 : nullptr;
+}
+
+}  // namespace
+
 void BlendDisc(Bitmap32& target, int x, int y, int r, uint32_t rgb, int alpha) {
   if (r < 0 || alpha <= 0) return;
   const SpanBlender span(rgb, alpha);
+  const uint8_t* widths = TabledHalfWidths(r);
   for (int i = 0; i <= r; ++i) {
-    const int w = RoundEven(std::sqrt(static_cast<double>(r) * r - static_cast<double>(i) * i));
+    const int w = widths != nullptr ? widths[i] : DiscHalfWidth(r, i);
     span.Run(target, y + i, x - w, x + w);
     if (i > 0) span.Run(target, y - i, x - w, x + w);
   }

@@ -86,7 +86,9 @@ void TSnow::Draw() {
     const int x = RoundEven(f.X);
     const int y = RoundEven(f.Y);
     const int s = f.Size;
-    const int reach = std::max(s, 0) / 2 + 2;
+    // How far the flake reaches from its centre: the outer disc's radius, the blob's two
+    // pixels down and right, the halo's one.
+    const int reach = s >= 5 ? s / 2 : s == 4 ? 2 : s >= 2 ? 1 : 0;
     Drawn.push_back({x - reach, y - reach, x + reach + 1, y + reach + 1});
     // Flakes smaller than the largest are fainter, by 60 of 255 per size step.
     const double fade = static_cast<double>(MaxSize - s) * 60;

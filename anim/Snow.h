@@ -52,8 +52,8 @@ class TSnow {
   int32_t FrameTime = 0;   // ms since the previous frame
   int32_t Opacity = 0;     // 1 .. 10
   int32_t MaxSize = 8;     // largest flake size
-  // The pixels the last Draw may have changed, one rectangle per flake drawn (a little
-  // larger than the flake), so that the engine can undo them cheaply.
+  // The pixels the last Draw may have changed, one rectangle per flake drawn (the box
+  // around the flake), so that the engine can undo them cheaply.
   std::vector<PixelRect> Drawn;
 };
 

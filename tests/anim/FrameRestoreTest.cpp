@@ -64,7 +64,10 @@ TEST(FrameRestore, GivesTheFramesOfAWholeCopy) {
   const RestoreCase cases[] = {
       {"snow", 1, false, 8},
       {"big snow and the clock", 1, true, 12},
+      {"flakes of sizes 2 to 4", 1, false, 4},
+      {"flakes of sizes 1 to 3", 1, false, 3},
       {"rain with wind and the clock", 2, true, 60},
+      {"rain with wind from the other side", 2, false, 130},
       {"the clock alone", 0, true, 0},
   };
   for (const auto& c : cases) {
