@@ -6,37 +6,12 @@
 #include <limits>
 #include <numbers>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include "base/MulDiv.h"
 #include "base/Random.h"
 
 namespace kx {
 
-namespace {
-
-// Copies n pixels between two different frames. The overlays' rectangles are a few dozen
-// pixels wide: copied in groups of four (the last group may overlap the one before it)
-// rather than by a library call each.
-inline void CopyPixels(uint32_t* dst, const uint32_t* src, int n) {
-#if defined(__SSE2__)
-  if (n >= 4) {
-    int i = 0;
-    for (; i + 4 <= n; i += 4) {
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i)));
-    }
-    if (i < n) {
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + n - 4), _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + n - 4)));
-    }
-    return;
-  }
-#endif
-  for (int i = 0; i < n; ++i) dst[i] = src[i];
-}
-
-}  // namespace
 
 TAnimEngine::TAnimEngine(kx::Clock& clock) : Clock(clock), clock_(clock) {
   for (int i = 0; i <= 360; ++i) CosTable[static_cast<size_t>(i)] = std::cos(i * std::numbers::pi / 180.0);
@@ -141,11 +116,21 @@ void TAnimEngine::RenderFrame() {
   const uint32_t now = clock_.TickMs();
   const uint32_t dt = now - LastTick;  // the tick wraps after 2^32 ms; so does the difference
   LastTick = now;
+  const bool composed = DrawsOverWater() && !WaterFrame.Empty();
+  // Objects draw anywhere, and many kept boxes cost more to put back than a whole copy.
+  const bool incremental = composed && IncrementalRestore && frameInStep_ && !HasObjects() &&
+                           Frame.Width() == WaterFrame.Width() && Frame.Height() == WaterFrame.Height() &&
+                           under_.KeptPixels() <= WaterFrame.PixelCount() / 2;
+  // Frame is in step with the water frame outside the water rows: the water pass copies
+  // each water row into Frame while the row is still in the cache.
+  mirrorTo_ = incremental ? &Frame : nullptr;
+  waterMirrored_ = false;
   RenderWater(dt);
-  if (!DrawsOverWater() || WaterFrame.Empty()) return;
+  mirrorTo_ = nullptr;
+  if (!composed) return;
 
   // The water frame, then everything drawn over it.
-  RestoreFrame();
+  RestoreFrame(incremental);
 
   if (HasObjects()) {
     for (int i = 0; i < Objects->Count(); ++i) Objects->Item(i).Draw(Frame);
@@ -160,8 +145,8 @@ void TAnimEngine::RenderFrame() {
       Snow->SpeedIndex = weather.SpeedIndex;
       Snow->Opacity = weather.Opacity;
       Snow->MaxSize = std::min<int32_t>(weather.SizeOrWind, 8);
+      Snow->Under = &under_;
       Snow->Animate();
-      overlayRects_.insert(overlayRects_.end(), Snow->Drawn.begin(), Snow->Drawn.end());
     } else if (Rain) {
       Rain->FrameTime = frameTime;
       Rain->Speed = Speed;
@@ -169,8 +154,8 @@ void TAnimEngine::RenderFrame() {
       Rain->LengthFactor = weather.StreakLength;
       Rain->Opacity = weather.Opacity;
       Rain->Angle = 180 - weather.SizeOrWind;
+      Rain->Under = &under_;
       Rain->Animate();
-      overlayRects_.insert(overlayRects_.end(), Rain->Drawn.begin(), Rain->Drawn.end());
     }
   }
 
@@ -178,55 +163,50 @@ void TAnimEngine::RenderFrame() {
     const TPoint p = Clock.Origin(Frame.Width(), Frame.Height());
     Clock.CaptureBackground(Frame, p.X, p.Y);
     Clock.Render();
+    under_.Keep({p.X, p.Y, p.X + Clock.ClockWidth, p.Y + Clock.ClockHeight});
     Clock.CopyTo(Frame, p.X, p.Y);
-    overlayRects_.push_back({p.X, p.Y, p.X + Clock.ClockWidth, p.Y + Clock.ClockHeight});
   }
 }
 
-void TAnimEngine::RestoreFrame() {
+void TAnimEngine::WaterRows(int32_t& top, int32_t& bottom) const {
+  top = WaterFrame.Height();
+  bottom = -1;
+  for (size_t k = 0; k < RegionTop.size(); ++k) {
+    if (RegionTop[k] > RegionBottom[k]) continue;
+    top = std::min(top, RegionTop[k]);
+    bottom = std::max(bottom, RegionBottom[k]);
+  }
+  top = std::max(top, 0);
+  bottom = std::min(bottom, WaterFrame.Height() - 1);
+}
+
+void TAnimEngine::RestoreFrame(bool incremental) {
   const int w = WaterFrame.Width();
   const int h = WaterFrame.Height();
   if (Frame.Width() != w || Frame.Height() != h) {
     Frame.SetSize(w, h);
-    frameInStep_ = false;
+    incremental = false;
   }
-  // Objects draw anywhere; many overlays cost more to undo one by one than a whole copy.
-  const bool whole = !IncrementalRestore || !frameInStep_ || HasObjects() ||
-                     overlayRects_.size() > static_cast<size_t>(h) * 4;
-  if (whole) {
+  int32_t top = 0, bottom = -1;
+  WaterRows(top, bottom);
+  if (!incremental) {
+    under_.Clear();
     std::memcpy(Frame.Data(), WaterFrame.Data(), WaterFrame.PixelCount() * sizeof(uint32_t));
   } else {
-    // The rows the water pass may have rewritten.
-    int32_t top = h, bottom = -1;
-    for (size_t k = 0; k < RegionTop.size(); ++k) {
-      if (RegionTop[k] > RegionBottom[k]) continue;
-      top = std::min(top, RegionTop[k]);
-      bottom = std::max(bottom, RegionBottom[k]);
-    }
-    top = std::max(top, 0);
-    bottom = std::min(bottom, h - 1);
-    if (top <= bottom) {
+    // The water rows, unless the water pass copied them already; then what the overlays
+    // drew over the other rows.
+    if (!waterMirrored_ && top <= bottom) {
       std::memcpy(Frame.Row(top), WaterFrame.Row(top), static_cast<size_t>(bottom - top + 1) * w * sizeof(uint32_t));
     }
-    // What the overlays drew last time, outside those rows, walked down the frame so that
-    // memory is read in order.
-    auto insideWater = std::remove_if(overlayRects_.begin(), overlayRects_.end(), [&](const PixelRect& r) {
-      return r.Top >= top && r.Bottom <= bottom + 1;
-    });
-    overlayRects_.erase(insideWater, overlayRects_.end());
-    std::sort(overlayRects_.begin(), overlayRects_.end(),
-              [](const PixelRect& a, const PixelRect& b) { return a.Top < b.Top; });
-    for (const PixelRect& r : overlayRects_) {
-      const int32_t x0 = std::max(r.Left, 0), x1 = std::min(r.Right, w);
-      if (x0 >= x1) continue;
-      for (int32_t y = std::max(r.Top, 0); y < std::min(r.Bottom, h); ++y) {
-        if (y >= top && y <= bottom) continue;
-        CopyPixels(Frame.Row(y) + x0, WaterFrame.Row(y) + x0, x1 - x0);
-      }
-    }
+    under_.Restore();
   }
-  overlayRects_.clear();
   frameInStep_ = true;
+  // Objects are not kept: with objects the frame is copied whole every time.
+  if (IncrementalRestore && !HasObjects()) {
+    under_.Begin(Frame, top, bottom);
+  } else {
+    under_.Stop();
+  }
 }
 
 void TAnimEngine::Reset() {

@@ -37,6 +37,7 @@
 #include "anim/Canvas.h"
 #include "anim/ClockOverlay.h"
 #include "anim/Rain.h"
+#include "anim/SaveUnder.h"
 #include "anim/Snow.h"
 #include "imaging/Bitmap32.h"
 #include "platform/Clock.h"
@@ -114,8 +115,9 @@ class TAnimEngine {
   std::array<int32_t, kWaveParamCount> Phase{};                    // degrees
   bool UseReflection = false;  // the water's source picture is ReflectedPicture
   // Frame is brought back to WaterFrame before each composition. With this on, only what can
-  // differ is copied once Frame is in step: the water rows and the rectangles the weather
-  // and the clock drew into the last frame. Off, the whole frame is copied every time.
+  // differ is put back once Frame is in step: the water rows (copied by the water pass as
+  // it goes) and the pixels under what the weather and the clock drew into the last frame
+  // (kept before they drew). Off, the whole frame is copied every time.
   bool IncrementalRestore = true;
 
  private:
@@ -123,11 +125,18 @@ class TAnimEngine {
   const Bitmap32& FittedMask();
   // Checks that the water data fit the frames; false when rendering would read past them.
   bool WaterReady() const;
-  // Brings Frame back to WaterFrame before the overlays of a new frame are drawn.
-  void RestoreFrame();
-  // Frame equals WaterFrame outside the water rows and overlayRects_.
+  // Brings Frame back to WaterFrame before the overlays of a new frame are drawn: the whole
+  // frame, or (incremental) the water rows and the boxes the overlays kept.
+  void RestoreFrame(bool incremental);
+  // The first and last row any water region has (top > bottom: none).
+  void WaterRows(int32_t& top, int32_t& bottom) const;
+  // Frame equals WaterFrame outside the water rows and the boxes kept in under_.
   bool frameInStep_ = false;
-  std::vector<PixelRect> overlayRects_;
+  TSaveUnder under_;
+  // Set by RenderFrame for one water pass: the bitmap each finished water row is copied
+  // into, and whether the pass did so for every row from the first water row to the last.
+  Bitmap32* mirrorTo_ = nullptr;
+  bool waterMirrored_ = false;
 
   kx::Clock& clock_;
   Bitmap32 fittedMask_;

@@ -196,6 +196,7 @@ void TAnimEngine::RenderWater(uint32_t dtMs) {
     RegionWave regions[kWaveParamCount];
     int active[kWaveParamCount];
     int activeCount = 0;
+    int32_t lowestOffset = 0, highestOffset = 0;
     for (int k = 0; k < kWaveParamCount; ++k) {
       RegionWave& r = regions[k];
       if (WaveParams[static_cast<size_t>(k)] != nullptr) r.param = WaveParams[static_cast<size_t>(k)];
@@ -229,8 +230,28 @@ void TAnimEngine::RenderWater(uint32_t dtMs) {
       const std::vector<int32_t>& offsets = ColumnOffset[static_cast<size_t>(k)];
       const bool zeroOffsets = std::all_of(offsets.begin(), offsets.end(), [](int32_t o) { return o == 0; });
       r.uniformRow = zeroOffsets && !(r.animated && r.slant);
-      if (r.inRows) active[activeCount++] = k;
+      if (r.inRows) {
+        active[activeCount++] = k;
+        if (!zeroOffsets) {
+          const auto [least, most] = std::minmax_element(offsets.begin(), offsets.end());
+          lowestOffset = std::min(lowestOffset, *least);
+          highestOffset = std::max(highestOffset, *most);
+        }
+      }
     }
+
+    // Copying finished rows into a second bitmap. A row is finished once no later row can
+    // write into it: the column offsets move writes up by at most highestOffset rows.
+    int32_t mirrorTop = 0, mirrorBottom = -1;
+    Bitmap32* mirror = mirrorTo_;
+    if (mirror != nullptr && (mirror->Width() != w || mirror->Height() != h || lowestOffset < 0)) mirror = nullptr;
+    if (mirror != nullptr) WaterRows(mirrorTop, mirrorBottom);
+    const int32_t lag = std::clamp(highestOffset, 0, h);
+    auto mirrorRow = [&](int32_t row) {
+      if (row >= mirrorTop && row <= mirrorBottom) {
+        std::memcpy(mirror->Row(row), frameRows_[static_cast<size_t>(row)], static_cast<size_t>(w) * sizeof(uint32_t));
+      }
+    };
 
     for (int y = 0; y < h; ++y) {
       for (int i = 0; i < activeCount; ++i) {
@@ -365,6 +386,11 @@ void TAnimEngine::RenderWater(uint32_t dtMs) {
         }
         x = end;
       }
+      if (mirror != nullptr) mirrorRow(y - lag);
+    }
+    if (mirror != nullptr) {
+      for (int32_t row = std::max(0, h - lag); row < h; ++row) mirrorRow(row);
+      waterMirrored_ = true;
     }
   }
 

@@ -55,7 +55,6 @@ void TRain::Move() {
 }
 
 void TRain::Draw() {
-  Drawn.clear();
   if (!Target || Target->Empty()) return;
   const double drift = std::cos(Angle * std::numbers::pi / 180.0);
   for (const TRainDrop& d : Drops) {
@@ -69,7 +68,7 @@ void TRain::Draw() {
     const int32_t yb = RoundEven(static_cast<double>(depth) * d.DropLength * LengthFactor / 10.0 + ya);
     const int32_t xa = RoundEven(d.X);
     const int32_t xb = RoundEven(drift * (yb - ya) + xa);
-    Drawn.push_back({std::min(xa, xb) - 1, std::min(ya, yb) - 1, std::max(xa, xb) + 2, std::max(ya, yb) + 2});
+    if (Under != nullptr) Under->Keep({std::min(xa, xb), std::min(ya, yb), std::max(xa, xb) + 1, std::max(ya, yb) + 1});
     const int32_t xm = RoundEven(xa + (6.0 * xb - 6.0 * xa) / 8.0);
     const int32_t ym = RoundEven(ya + (6.0 * yb - 6.0 * ya) / 8.0);
     const int tailAlpha = RoundEven((150.0 - 20 * far) * Opacity * 10 / 100.0);

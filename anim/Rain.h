@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "anim/Canvas.h"
+#include "anim/SaveUnder.h"
 #include "imaging/Bitmap32.h"
 
 namespace kx {
@@ -54,9 +55,9 @@ class TRain {
   int32_t Speed = 0;         // the scene's animation speed, percent
   int32_t LengthFactor = 0;  // streak length, tenths
   int32_t Opacity = 0;       // 1 .. 10
-  // The pixels the last Draw may have changed, one rectangle per streak drawn, so that the
-  // engine can undo them cheaply.
-  std::vector<PixelRect> Drawn;
+  // When set, the box of every particle is kept there before the particle is drawn, so
+  // that the engine can undo the drawing cheaply.
+  TSaveUnder* Under = nullptr;
 };
 
 }  // namespace kx

@@ -14,18 +14,6 @@ namespace kx {
 namespace {
 
 constexpr uint32_t kWhite = 0xFFFFFF;
-constexpr int kPrefetchAhead = 8;
-
-// Asks for the cache lines a flake will touch: its rows from y - r - 1 to y + r + 2.
-void PrefetchFlake(const Bitmap32& t, const TSnowFlake& f) {
-  if (!(std::fabs(f.X) < weather::kFarAway && std::fabs(f.Y) < weather::kFarAway)) return;
-  const int x = std::clamp(static_cast<int>(f.X), 0, t.Width() - 1);
-  const int y = static_cast<int>(f.Y);
-  const int r = std::max(f.Size / 2, 1);
-  for (int row = std::max(0, y - r - 1); row <= std::min(t.Height() - 1, y + r + 2); ++row) {
-    __builtin_prefetch(t.Row(row) + x, 1);
-  }
-}
 
 }  // namespace
 
@@ -72,16 +60,10 @@ void TSnow::Move() {
 }
 
 void TSnow::Draw() {
-  Drawn.clear();
   if (!Target || Target->Empty()) return;
   Bitmap32& t = *Target;
   const int32_t o = Opacity;
-  const int count = static_cast<int>(Flakes.size());
-  for (int i = 0; i < count; ++i) {
-    // Flakes lie scattered over the whole frame, so nearly every row a flake touches is a
-    // cache miss; fetching the rows of a flake a few places ahead hides most of that.
-    if (i + kPrefetchAhead < count) PrefetchFlake(t, Flakes[static_cast<size_t>(i + kPrefetchAhead)]);
-    const TSnowFlake& f = Flakes[static_cast<size_t>(i)];
+  for (const TSnowFlake& f : Flakes) {
     if (std::fabs(f.X) > weather::kFarAway || std::fabs(f.Y) > weather::kFarAway) continue;
     const int x = RoundEven(f.X);
     const int y = RoundEven(f.Y);
@@ -89,7 +71,7 @@ void TSnow::Draw() {
     // How far the flake reaches from its centre: the outer disc's radius, the blob's two
     // pixels down and right, the halo's one.
     const int reach = s >= 5 ? s / 2 : s == 4 ? 2 : s >= 2 ? 1 : 0;
-    Drawn.push_back({x - reach, y - reach, x + reach + 1, y + reach + 1});
+    if (Under != nullptr) Under->Keep({x - reach, y - reach, x + reach + 1, y + reach + 1});
     // Flakes smaller than the largest are fainter, by 60 of 255 per size step.
     const double fade = static_cast<double>(MaxSize - s) * 60;
     const int inner = RoundEven((250 - fade) * o * 10 / 100.0);

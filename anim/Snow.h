@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "anim/Canvas.h"
+#include "anim/SaveUnder.h"
 #include "imaging/Bitmap32.h"
 
 namespace kx {
@@ -52,9 +53,9 @@ class TSnow {
   int32_t FrameTime = 0;   // ms since the previous frame
   int32_t Opacity = 0;     // 1 .. 10
   int32_t MaxSize = 8;     // largest flake size
-  // The pixels the last Draw may have changed, one rectangle per flake drawn (the box
-  // around the flake), so that the engine can undo them cheaply.
-  std::vector<PixelRect> Drawn;
+  // When set, the box of every particle is kept there before the particle is drawn, so
+  // that the engine can undo the drawing cheaply.
+  TSaveUnder* Under = nullptr;
 };
 
 }  // namespace kx

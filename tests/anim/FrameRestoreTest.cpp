@@ -6,6 +6,7 @@
 
 #include "AnimFixtures.h"
 #include "anim/AnimEngine.h"
+#include "anim/SaveUnder.h"
 #include "base/Random.h"
 #include "tests/support/TestSupport.h"
 
@@ -21,6 +22,7 @@ struct RestoreCase {
   uint8_t weather;  // 1 snow, 2 rain
   bool clock;
   int32_t sizeOrWind;
+  int32_t jitter = 0;  // column offsets move the water rows' writes up to jitter - 1 rows
 };
 
 // Renders frames of one scene; the clock is switched off and on again half-way.
@@ -33,6 +35,7 @@ std::vector<Bitmap32> Render(const RestoreCase& c, bool incremental) {
   wave.Amplitude = 4;
   wave.Waves = 7;
   wave.Speed = 25;
+  wave.Jitter = c.jitter;
   project.Weather->Kind = c.weather;
   project.Weather->Count = 400;
   project.Weather->SpeedIndex = 14;
@@ -68,6 +71,7 @@ TEST(FrameRestore, GivesTheFramesOfAWholeCopy) {
       {"flakes of sizes 1 to 3", 1, false, 3},
       {"rain with wind and the clock", 2, true, 60},
       {"rain with wind from the other side", 2, false, 130},
+      {"snow over jittered water", 1, true, 8, 6},
       {"the clock alone", 0, true, 0},
   };
   for (const auto& c : cases) {
@@ -79,6 +83,41 @@ TEST(FrameRestore, GivesTheFramesOfAWholeCopy) {
     }
     EXPECT_GT(DifferingPixels(whole.front(), whole.back()), 0) << c.name << ": nothing moved";
   }
+}
+
+// Overlapping boxes, each drawn right after it was kept, come back in reverse order to the
+// frame before the first one; rows of the skipped band and pixels outside the frame are
+// never kept or written.
+TEST(FrameRestore, KeptBoxesComeBackLastFirst) {
+  Bitmap32 frame(40, 30);
+  for (size_t i = 0; i < frame.PixelCount(); ++i) frame.Data()[i] = static_cast<uint32_t>(i * 2654435761u);
+  const Bitmap32 before = frame;
+  const PixelRect boxes[] = {{5, 2, 15, 12}, {10, 6, 20, 25}, {-4, -3, 3, 4}, {35, 20, 50, 40}, {12, 8, 13, 9}, {0, 9, 40, 13}};
+  TSaveUnder under;
+  under.Begin(frame, 10, 14);
+  uint32_t ink = 0xFF000001u;
+  for (const PixelRect& b : boxes) {
+    under.Keep(b);
+    for (int y = std::max(b.Top, 0); y < std::min(b.Bottom, frame.Height()); ++y) {
+      for (int x = std::max(b.Left, 0); x < std::min(b.Right, frame.Width()); ++x) frame.SetPixel(x, y, ink);
+    }
+    ++ink;
+  }
+  // What the band's rows hold is left to whoever rewrites them.
+  Bitmap32 expected = before;
+  for (int y = 10; y <= 14; ++y) {
+    for (int x = 0; x < frame.Width(); ++x) expected.SetPixel(x, y, frame.Pixel(x, y));
+  }
+  under.Restore();
+  EXPECT_EQ(DifferingPixels(frame, expected), 0);
+  EXPECT_TRUE(under.Empty());
+
+  // A frame that changed its size in between gets nothing back.
+  under.Begin(frame, 0, -1);
+  under.Keep({0, 0, 10, 10});
+  frame.SetSize(5, 5, 7);
+  under.Restore();
+  EXPECT_EQ(DifferingPixels(frame, Bitmap32(5, 5, 7)), 0);
 }
 
 }  // namespace
