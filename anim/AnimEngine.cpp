@@ -160,11 +160,9 @@ void TAnimEngine::RenderFrame() {
   }
 
   if (ShowClock) {
+    // What CaptureBackground, Render and CopyTo would give, without the face's copies.
     const TPoint p = Clock.Origin(Frame.Width(), Frame.Height());
-    Clock.CaptureBackground(Frame, p.X, p.Y);
-    Clock.Render();
-    under_.Keep({p.X, p.Y, p.X + Clock.ClockWidth, p.Y + Clock.ClockHeight});
-    Clock.CopyTo(Frame, p.X, p.Y);
+    Clock.DrawOver(Frame, p.X, p.Y, &under_);
   }
 }
 

@@ -9,49 +9,28 @@
 #include <emmintrin.h>
 #endif
 
+#include "anim/CanvasRaster.h"
 #include "anim/FastRound.h"
 
 namespace kx {
 
-namespace {
+using raster::Blender;
+using raster::ClampAlpha;
 
-int ClampAlpha(int alpha) { return std::clamp(alpha, 0, 255); }
+namespace raster {
+
+std::vector<double>& CoverageScratch() {
+  thread_local std::vector<double> coverage;
+  return coverage;
+}
+
+}  // namespace raster
+
+namespace {
 
 uint32_t Mix(uint32_t src, uint32_t dst, uint32_t a) {
   return (src * a + dst * (255 - a) + 127) / 255;
 }
-
-// Lines longer than this many steps lie mostly far outside any frame; they are not drawn
-// rather than walked pixel by pixel.
-constexpr int64_t kLongestLine = 1 << 16;
-
-// Source-over of one colour at one alpha, on all four channels at once (the source's alpha
-// byte counts as 255, so the destination alpha becomes a + dstAlpha x (255 - a) / 255).
-// Red and blue, and alpha and green, share one 32-bit product each: every channel's
-// s x a + d x (255 - a) + 128 stays below 2^16, and (t + (t >> 8)) >> 8 is that sum divided
-// by 255 and rounded, exactly.
-class Blender {
- public:
-  Blender(uint32_t rgb, int alpha) {
-    const uint32_t a = static_cast<uint32_t>(ClampAlpha(alpha));
-    const uint32_t s = 0xFF000000u | (rgb & 0x00FFFFFFu);
-    inverse_ = 255 - a;
-    redBlue_ = (s & 0x00FF00FFu) * a + 0x00800080u;
-    alphaGreen_ = ((s >> 8) & 0x00FF00FFu) * a + 0x00800080u;
-  }
-  uint32_t operator()(uint32_t d) const {
-    uint32_t rb = (d & 0x00FF00FFu) * inverse_ + redBlue_;
-    rb = ((rb + ((rb >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
-    uint32_t ag = ((d >> 8) & 0x00FF00FFu) * inverse_ + alphaGreen_;
-    ag = (ag + ((ag >> 8) & 0x00FF00FFu)) & 0xFF00FF00u;
-    return rb | ag;
-  }
-
- private:
-  uint32_t inverse_;
-  uint32_t redBlue_;
-  uint32_t alphaGreen_;
-};
 
 }  // namespace
 
@@ -151,36 +130,11 @@ void BlendRun(Bitmap32& target, int y, int x0, int x1, uint32_t rgb, int alpha) 
 void BlendLine(Bitmap32& target, int x0, int y0, int x1, int y1, uint32_t rgb, int alpha,
                bool includeEnd) {
   if (alpha <= 0 || target.Empty()) return;
-  const int w = target.Width();
-  const int h = target.Height();
-  // Wholly on one side of the bitmap: nothing to draw.
-  if ((x0 < 0 && x1 < 0) || (y0 < 0 && y1 < 0) || (x0 >= w && x1 >= w) || (y0 >= h && y1 >= h)) return;
-  const int64_t dx = std::llabs(int64_t{x1} - x0);
-  const int64_t dy = std::llabs(int64_t{y1} - y0);
-  const int64_t steps = std::max(dx, dy);
-  if (steps > kLongestLine) return;
-  const int sx = x0 < x1 ? 1 : -1;
-  const int sy = y0 < y1 ? 1 : -1;
-  const int64_t count = includeEnd ? steps + 1 : steps;
-  // Bresenham: one pixel per step along the longer axis.
-  int64_t err = (dx > dy ? dx : -dy) / 2;
-  int x = x0, y = y0;
   const Blender blend(rgb, alpha);
-  for (int64_t i = 0; i < count; ++i) {
-    if (x >= 0 && y >= 0 && x < w && y < h) {
-      uint32_t& p = target.Row(y)[x];
-      p = blend(p);
-    }
-    const int64_t e = err;
-    if (e > -dx) {
-      err -= dy;
-      x += sx;
-    }
-    if (e < dy) {
-      err += dx;
-      y += sy;
-    }
-  }
+  raster::WalkLine(target.Width(), target.Height(), x0, y0, x1, y1, includeEnd, [&](int x, int y) {
+    uint32_t& p = target.Row(y)[x];
+    p = blend(p);
+  });
 }
 
 namespace {
@@ -220,103 +174,11 @@ void BlendDisc(Bitmap32& target, int x, int y, int r, uint32_t rgb, int alpha) {
 }
 
 void FillPolygonAA(Bitmap32& target, const PointD* points, int count, uint32_t rgb, int alpha) {
-  constexpr int kMaxPoints = 16;
-  constexpr int kSubRows = 8;
-  count = std::min(count, kMaxPoints);
-  if (count < 3 || alpha <= 0 || target.Empty()) return;
-  // Pixel (px, py) covers [px - 0.5, px + 0.5) x [py - 0.5, py + 0.5); shifting by a half
-  // pixel puts the pixel edges on whole numbers.
-  PointD p[kMaxPoints];
-  double minX = 1e300, maxX = -1e300, minY = 1e300, maxY = -1e300;
-  for (int i = 0; i < count; ++i) {
-    p[i] = {points[i].X + 0.5, points[i].Y + 0.5};
-    if (!std::isfinite(p[i].X) || !std::isfinite(p[i].Y)) return;
-    minX = std::min(minX, p[i].X);
-    maxX = std::max(maxX, p[i].X);
-    minY = std::min(minY, p[i].Y);
-    maxY = std::max(maxY, p[i].Y);
-  }
-  const int col0 = static_cast<int>(std::max(0.0, std::floor(minX)));
-  const int col1 = static_cast<int>(std::min<double>(target.Width(), std::ceil(maxX)));  // exclusive
-  const int row0 = static_cast<int>(std::max(0.0, std::floor(minY)));
-  const int row1 = static_cast<int>(std::min<double>(target.Height(), std::ceil(maxY)));
-  if (col0 >= col1 || row0 >= row1) return;
-
-  // Kept between calls: the clock fills dozens of small polygons every frame.
-  thread_local std::vector<double> coverage;
-  coverage.resize(static_cast<size_t>(col1 - col0) + 1);
-  // The edges that are not horizontal, each as its top, bottom, x at the top and slope.
-  struct Edge {
-    double top, bottom, x, slope;
-    int winding;
-  } edges[kMaxPoints];
-  int edgeCount = 0;
-  for (int i = 0; i < count; ++i) {
-    const PointD& a = p[i];
-    const PointD& b = p[(i + 1) % count];
-    if (a.Y == b.Y) continue;
-    const bool down = a.Y < b.Y;
-    const PointD& t = down ? a : b;
-    const PointD& u = down ? b : a;
-    edges[edgeCount++] = {t.Y, u.Y, t.X, (u.X - t.X) / (u.Y - t.Y), down ? 1 : -1};
-  }
-
-  const double weight = 1.0 / kSubRows;
-  std::fill(coverage.begin(), coverage.end(), 0.0);
-  for (int py = row0; py < row1; ++py) {
-    // Columns touched in this row; only they are blended and cleared again.
-    int touched0 = col1, touched1 = col0 - 1;
-    for (int s = 0; s < kSubRows; ++s) {
-      const double sy = py + (s + 0.5) * weight;
-      if (sy < minY || sy >= maxY) continue;
-      struct Crossing {
-        double x;
-        int winding;
-      } crossings[kMaxPoints];
-      int n = 0;
-      for (int i = 0; i < edgeCount; ++i) {
-        const Edge& e = edges[i];
-        if (sy < e.top || sy >= e.bottom) continue;
-        const double x = e.x + (sy - e.top) * e.slope;
-        int j = n++;
-        while (j > 0 && crossings[j - 1].x > x) {
-          crossings[j] = crossings[j - 1];
-          --j;
-        }
-        crossings[j] = {x, e.winding};
-      }
-      int winding = 0;
-      for (int i = 0; i + 1 < n; ++i) {
-        winding += crossings[i].winding;
-        if (winding == 0) continue;
-        // Coverage of the span [xl, xr) on this sub-row, exact across the row.
-        const double xl = std::max(crossings[i].x, static_cast<double>(col0));
-        const double xr = std::min(crossings[i + 1].x, static_cast<double>(col1));
-        if (xl >= xr) continue;
-        // Both are at least col0 >= 0, so truncation is the floor.
-        const int il = static_cast<int>(xl);
-        const int ir = std::min(static_cast<int>(xr), col1 - 1);
-        touched0 = std::min(touched0, il);
-        touched1 = std::max(touched1, ir);
-        if (il == ir) {
-          coverage[il - col0] += (xr - xl) * weight;
-          continue;
-        }
-        coverage[il - col0] += (il + 1 - xl) * weight;
-        for (int c = il + 1; c < ir; ++c) coverage[c - col0] += weight;
-        coverage[ir - col0] += (xr - ir) * weight;
-      }
-    }
-    if (touched0 > touched1) continue;
-    uint32_t* row = target.Row(py);
-    const int full = std::min(alpha, 255);
-    for (int c = touched0; c <= touched1; ++c) {
-      double& cover = coverage[c - col0];
-      const int a = static_cast<int>(full * std::min(1.0, cover) + 0.5);
-      cover = 0;
-      if (a > 0) row[c] = BlendOver(row[c], rgb, a);
-    }
-  }
+  if (alpha <= 0 || target.Empty()) return;
+  raster::WalkPolygonAA(target.Width(), target.Height(), points, count, alpha, [&](int x, int y, int a) {
+    uint32_t& p = target.Row(y)[x];
+    p = BlendOver(p, rgb, a);
+  });
 }
 
 }  // namespace kx

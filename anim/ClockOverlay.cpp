@@ -5,6 +5,7 @@
 #include <cstring>
 #include <numbers>
 
+#include "anim/BlendPlan.h"
 #include "anim/Canvas.h"
 #include "base/MulDiv.h"
 
@@ -23,34 +24,33 @@ double Radians(double degrees) { return degrees * std::numbers::pi / 180.0; }
 
 // A line about three pixels thick at any angle, from two anti-aliased quadrilaterals: one
 // widened across x, one across y. `d` moves it (the shadow lies one pixel right and down).
-void Bar(Bitmap32& face, TPoint a, TPoint b, int d, uint32_t rgb, int alpha) {
+void Bar(TBlendPlan& face, TPoint a, TPoint b, int d, uint32_t rgb, int alpha) {
   const double x0 = a.X + d, y0 = a.Y + d, x1 = b.X + d, y1 = b.Y + d;
   const PointD across[4] = {{x0 - 1, y0}, {x0 + 1, y0}, {x1 + 1, y1}, {x1 - 1, y1}};
   const PointD down[4] = {{x0, y0 + 1}, {x0, y0 - 1}, {x1, y1 - 1}, {x1, y1 + 1}};
-  FillPolygonAA(face, across, 4, rgb, alpha);
-  FillPolygonAA(face, down, 4, rgb, alpha);
+  face.PolygonAA(across, 4, rgb, alpha);
+  face.PolygonAA(down, 4, rgb, alpha);
 }
 
-void ShadowedBar(Bitmap32& face, TPoint a, TPoint b, int shadow, uint32_t ink, int alpha) {
+void ShadowedBar(TBlendPlan& face, TPoint a, TPoint b, int shadow, uint32_t ink, int alpha) {
   Bar(face, a, b, 1, kBlack, shadow);
   Bar(face, a, b, 0, ink, alpha);
 }
 
-void ShadowedLine(Bitmap32& face, TPoint a, TPoint b, int shadow, uint32_t ink, int alpha) {
-  BlendLine(face, a.X + 1, a.Y + 1, b.X + 1, b.Y + 1, kBlack, shadow);
-  BlendLine(face, a.X, a.Y, b.X, b.Y, ink, alpha);
+void ShadowedLine(TBlendPlan& face, TPoint a, TPoint b, int shadow, uint32_t ink, int alpha) {
+  face.Line(a.X + 1, a.Y + 1, b.X + 1, b.Y + 1, kBlack, shadow);
+  face.Line(a.X, a.Y, b.X, b.Y, ink, alpha);
 }
 
 // A circle 8 pixels across in the box (cx - 4, cy - 4) .. (cx + 4, cy + 4), right and bottom
 // edges excluded, drawn opaque: a one-pixel ring in `outline` around a disc in `fill`.
-void CentreCap(Bitmap32& face, int cx, int cy, uint32_t outline, uint32_t fill) {
+void CentreCap(TBlendPlan& face, int cx, int cy, uint32_t outline, uint32_t fill) {
   for (int py = cy - 4; py < cy + 4; ++py) {
     for (int px = cx - 4; px < cx + 4; ++px) {
-      if (!face.Contains(px, py)) continue;
       const double dx = px + 0.5 - cx, dy = py + 0.5 - cy;
       const double d2 = dx * dx + dy * dy;
       if (d2 > 16) continue;
-      face.SetPixel(px, py, 0xFF000000u | (d2 > 9 ? outline : fill));
+      face.OpaquePixel(px, py, d2 > 9 ? outline : fill);
     }
   }
 }
@@ -125,25 +125,51 @@ TPoint TClock::HandEnd(int32_t cx, int32_t cy, double degrees, int32_t length) {
 
 const Bitmap32& TClock::Render() {
   if (Face.Empty()) return Face;
+  UpdatePlan();
+  plan_.PlayOver(Face);
+  return Face;
+}
+
+void TClock::DrawOver(Bitmap32& frame, int32_t x, int32_t y, TSaveUnder* under) {
+  if (Face.Empty()) return;
+  UpdatePlan();
+  if (under != nullptr) {
+    for (const TBlendPlan::RowSpan& r : planRows_) under->Keep({x + r.Left, y + r.Y, x + r.Right, y + r.Y + 1});
+  }
+  plan_.PlayOver(frame, x, y);
+}
+
+void TClock::UpdatePlan() {
+  const THandAngles angles = HandAngles(clock_.LocalTimeOfDay());
+  // The drawing only changes with the time shown, the size, the ink and the tick marks;
+  // the coverage of its bars is worked out again only then.
+  const FaceDrawing drawing{Face.Width(), Face.Height(), static_cast<uint32_t>(Color) & 0xFFFFFF, Alpha, angles, TickOuter, TickInner};
+  if (planned_ && drawing == plannedDrawing_) return;
+  Plan(angles);
+  planRows_ = plan_.RowSpans();
+  plannedDrawing_ = drawing;
+  planned_ = true;
+}
+
+void TClock::Plan(const THandAngles& angles) {
+  plan_.Begin(Face.Width(), Face.Height());
   const uint32_t ink = static_cast<uint32_t>(Color) & 0xFFFFFF;
   for (int i = 0; i < 60; ++i) {
     if ((i + 1) % 5 == 0) {
-      ShadowedBar(Face, TickOuter[i], TickInner[i], kTickShadow, ink, Alpha);
+      ShadowedBar(plan_, TickOuter[i], TickInner[i], kTickShadow, ink, Alpha);
     } else {
-      ShadowedLine(Face, TickOuter[i], TickInner[i], kTickShadow, ink, Alpha);
+      ShadowedLine(plan_, TickOuter[i], TickInner[i], kTickShadow, ink, Alpha);
     }
   }
-  const THandAngles angles = HandAngles(clock_.LocalTimeOfDay());
   const int32_t cx = Face.Width() / 2;
   const int32_t cy = Face.Height() / 2;
   const int32_t longHand = LongHand();
   const int32_t shortHand = ShortHand();
   const TPoint centre{cx, cy};
-  ShadowedBar(Face, centre, HandEnd(cx, cy, angles.Minute, longHand), kMinuteShadow, ink, Alpha);
-  ShadowedBar(Face, centre, HandEnd(cx, cy, angles.Hour, shortHand), kHourShadow, ink, Alpha);
-  ShadowedLine(Face, centre, HandEnd(cx, cy, angles.Second, longHand), kSecondShadow, ink, Alpha);
-  CentreCap(Face, cx, cy, kCapOutline, ink);
-  return Face;
+  ShadowedBar(plan_, centre, HandEnd(cx, cy, angles.Minute, longHand), kMinuteShadow, ink, Alpha);
+  ShadowedBar(plan_, centre, HandEnd(cx, cy, angles.Hour, shortHand), kHourShadow, ink, Alpha);
+  ShadowedLine(plan_, centre, HandEnd(cx, cy, angles.Second, longHand), kSecondShadow, ink, Alpha);
+  CentreCap(plan_, cx, cy, kCapOutline, ink);
 }
 
 }  // namespace kx

@@ -11,7 +11,10 @@
 // The time comes from the clock service's local time, so a fake clock fixes it.
 #include <array>
 #include <cstdint>
+#include <vector>
 
+#include "anim/BlendPlan.h"
+#include "anim/SaveUnder.h"
 #include "imaging/Bitmap32.h"
 #include "platform/Clock.h"
 
@@ -29,6 +32,8 @@ struct THandAngles {
   double Hour = 0;
   double Minute = 0;
   double Second = 0;
+
+  bool operator==(const THandAngles&) const = default;
 };
 
 class TClock {
@@ -45,10 +50,16 @@ class TClock {
   // Copies the frame's pixels under the clock at (x, y) into Face; parts outside the frame
   // become transparent black.
   void CaptureBackground(const Bitmap32& frame, int32_t x, int32_t y);
-  // Draws the tick marks, then the hands and the cap, onto Face, and returns it.
+  // Draws the tick marks, then the hands and the cap, onto Face, and returns it. The
+  // drawing is recorded and played again over the next backgrounds until what it shows
+  // changes (the time, the size, Color, Alpha or the tick marks).
   const Bitmap32& Render();
   // Copies Face onto the frame at (x, y), replacing the pixels (clipped to the frame).
   void CopyTo(Bitmap32& frame, int32_t x, int32_t y) const;
+  // The frame as CaptureBackground, Render and CopyTo at (x, y) leave it, drawn straight
+  // into the frame (Face is not used): only the pixels the marks and hands cover are
+  // touched. When `under` is given, those pixels are kept there first.
+  void DrawOver(Bitmap32& frame, int32_t x, int32_t y, TSaveUnder* under = nullptr);
 
   // The hour in its 12-hour form (15:00 and 3:00 alike), the minute and the second.
   static THandAngles HandAngles(const TimeOfDay& time);
@@ -70,7 +81,28 @@ class TClock {
   int32_t ClockWidth = 0;
 
  private:
+  // What the recorded drawing shows.
+  struct FaceDrawing {
+    int32_t Width = 0;
+    int32_t Height = 0;
+    uint32_t Ink = 0;
+    int32_t Alpha = 0;
+    THandAngles Angles;
+    std::array<TPoint, 60> TickOuter{};
+    std::array<TPoint, 60> TickInner{};
+
+    bool operator==(const FaceDrawing&) const = default;
+  };
+  // Records the drawing of the face at the current time unless the recording shows it.
+  void UpdatePlan();
+  // Records the drawing of the face at `angles`.
+  void Plan(const THandAngles& angles);
+
   Clock& clock_;
+  TBlendPlan plan_;
+  std::vector<TBlendPlan::RowSpan> planRows_;  // the rows and columns plan_ writes to
+  FaceDrawing plannedDrawing_;
+  bool planned_ = false;
 };
 
 }  // namespace kx

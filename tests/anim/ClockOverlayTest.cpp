@@ -6,6 +6,7 @@
 #include "anim/AnimEngine.h"
 #include "anim/Canvas.h"
 #include "anim/ClockOverlay.h"
+#include "anim/SaveUnder.h"
 #include "tests/support/TestSupport.h"
 
 namespace kx {
@@ -140,6 +141,46 @@ TEST(ClockOverlayTest, TheDrawingIsTranslucentOverTheCapturedBackground) {
   EXPECT_EQ(dark.Pixel(70, 10), BlendOverReference(kBlack, 0xFFFFFF, 180));
 }
 
+// One clock drawn frame after frame, over a new background each time and with something
+// changed before some frames, always gives what a new clock draws over the same background.
+TEST(ClockOverlayTest, EveryFrameEqualsAFreshDrawingOverItsBackground) {
+  struct Change {
+    const char* name;
+    void (*apply)(TClock&, test::FakeClock&);
+  };
+  const Change changes[] = {
+      {"nothing", [](TClock&, test::FakeClock&) {}},
+      {"the second", [](TClock&, test::FakeClock& c) { c.timeOfDay.Second = 46; }},
+      {"nothing again", [](TClock&, test::FakeClock&) {}},
+      {"the hour", [](TClock&, test::FakeClock& c) { c.timeOfDay.Hour = 11; }},
+      {"the colour", [](TClock& f, test::FakeClock&) { f.Color = 0x3060F0; }},
+      {"the colour's unused byte", [](TClock& f, test::FakeClock&) { f.Color = 0x7F3060F0; }},
+      {"the alpha", [](TClock& f, test::FakeClock&) { f.Alpha = 90; }},
+      {"the size", [](TClock& f, test::FakeClock&) { f.SetSize(96, 96); }},
+      {"a tick mark", [](TClock& f, test::FakeClock&) { f.TickInner[14] = {60, 50}; }},
+  };
+  test::FakeClock clock;
+  clock.timeOfDay = {3, 30, 45};
+  TClock reused(clock);
+  reused.SetSize(128, 128);
+  uint32_t seed = 1;
+  for (const Change& change : changes) {
+    change.apply(reused, clock);
+    Bitmap32 background(reused.ClockWidth + 20, reused.ClockHeight + 20);
+    for (size_t i = 0; i < background.PixelCount(); ++i) background.Data()[i] = (seed = seed * 1664525u + 1013904223u);
+    reused.CaptureBackground(background, 10, 10);
+    const Bitmap32 drawn = reused.Render();
+
+    TClock fresh(clock);
+    fresh.SetSize(reused.ClockWidth, reused.ClockHeight);
+    fresh.Color = reused.Color;
+    fresh.Alpha = reused.Alpha;
+    fresh.TickInner = reused.TickInner;
+    fresh.CaptureBackground(background, 10, 10);
+    EXPECT_EQ(testing::DifferingPixels(drawn, fresh.Render()), 0) << "after changing " << change.name;
+  }
+}
+
 TEST(ClockOverlayTest, TheCentreCapIsOpaque) {
   test::FakeClock clock;
   const Bitmap32 face = FaceAt(clock, {7, 10, 20}, 128, Rgb(10, 10, 10));
@@ -168,6 +209,33 @@ TEST(ClockOverlayTest, TheFaceIsCopiedOverTheFrameAndClippedToIt) {
   EXPECT_EQ(frame.Pixel(20, 14), Rgb(1, 2, 3));
   EXPECT_EQ(frame.Pixel(19, 15), Rgb(1, 2, 3));
   face.Render();  // draws clipped to the face
+}
+
+// Drawing straight into the frame gives the frame that capturing, rendering and copying the
+// face give, wherever the clock lies; the pixels kept before it drew bring the frame back.
+TEST(ClockOverlayTest, DrawingStraightIntoTheFrameEqualsGoingThroughTheFace) {
+  test::FakeClock clock;
+  clock.timeOfDay = {9, 41, 17};
+  Bitmap32 background(120, 90);
+  uint32_t seed = 5;
+  for (size_t i = 0; i < background.PixelCount(); ++i) background.Data()[i] = (seed = seed * 1664525u + 1013904223u);
+  for (const TPoint at : {TPoint{10, 10}, TPoint{70, 40}, TPoint{-25, -3}, TPoint{100, 75}, TPoint{-60, 0}, TPoint{200, 10}}) {
+    TClock viaFace(clock), straight(clock);
+    viaFace.SetSize(60, 60);
+    straight.SetSize(60, 60);
+    Bitmap32 expected = background;
+    viaFace.CaptureBackground(expected, at.X, at.Y);
+    viaFace.Render();
+    viaFace.CopyTo(expected, at.X, at.Y);
+
+    Bitmap32 frame = background;
+    TSaveUnder under;
+    under.Begin(frame, 0, -1);
+    straight.DrawOver(frame, at.X, at.Y, &under);
+    EXPECT_EQ(testing::DifferingPixels(frame, expected), 0) << at.X << "," << at.Y;
+    under.Restore();
+    EXPECT_EQ(testing::DifferingPixels(frame, background), 0) << at.X << "," << at.Y;
+  }
 }
 
 }  // namespace
