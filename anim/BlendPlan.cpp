@@ -39,17 +39,19 @@ void TBlendPlan::PlayOver(Bitmap32& target, int x, int y) const {
   }
 }
 
-std::vector<TBlendPlan::RowSpan> TBlendPlan::RowSpans() const {
-  std::vector<RowSpan> rows(static_cast<size_t>(height_), RowSpan{0, width_, 0});
-  for (const Step& step : steps_) {
-    RowSpan& r = rows[static_cast<size_t>(step.Y)];
-    r.Left = std::min(r.Left, step.X);
-    r.Right = std::max(r.Right, step.X + 1);
-  }
+std::vector<TBlendPlan::RowSpan> TBlendPlan::RowSpans(int32_t gap) const {
+  std::vector<RowSpan> points;
+  points.reserve(steps_.size());
+  for (const Step& step : steps_) points.push_back({step.Y, step.X, step.X + 1});
+  std::sort(points.begin(), points.end(),
+            [](const RowSpan& a, const RowSpan& b) { return a.Y != b.Y ? a.Y < b.Y : a.Left < b.Left; });
   std::vector<RowSpan> spans;
-  for (int32_t y = 0; y < height_; ++y) {
-    const RowSpan& r = rows[static_cast<size_t>(y)];
-    if (r.Left < r.Right) spans.push_back({y, r.Left, r.Right});
+  for (const RowSpan& p : points) {
+    if (!spans.empty() && spans.back().Y == p.Y && p.Left < spans.back().Right + std::max(gap, 1)) {
+      spans.back().Right = std::max(spans.back().Right, p.Right);
+    } else {
+      spans.push_back(p);
+    }
   }
   return spans;
 }

@@ -31,12 +31,13 @@ class TBlendPlan {
   // Pixel writes recorded.
   size_t Steps() const { return steps_.size(); }
 
-  // The columns a row of the plan writes to: Left .. Right - 1 of row Y.
+  // Columns Left .. Right - 1 of row Y.
   struct RowSpan {
     int32_t Y, Left, Right;
   };
-  // One span per row written, top row first.
-  std::vector<RowSpan> RowSpans() const;
+  // Spans that hold every pixel the plan writes to, top row first and left to right within a
+  // row; unwritten gaps shorter than `gap` pixels are taken into the spans around them.
+  std::vector<RowSpan> RowSpans(int32_t gap = 1) const;
 
  private:
   void Add(int x, int y, uint32_t rgb, int alpha);

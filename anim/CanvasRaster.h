@@ -58,21 +58,26 @@ void WalkLine(int w, int h, int x0, int y0, int x1, int y1, bool includeEnd, Plo
   const int64_t dy = std::llabs(int64_t{y1} - y0);
   const int64_t steps = std::max(dx, dy);
   if (steps > kLongestLine) return;
+  // From here every difference and error term fits in an int.
+  const int ax = static_cast<int>(dx), ay = static_cast<int>(dy);
   const int sx = x0 < x1 ? 1 : -1;
   const int sy = y0 < y1 ? 1 : -1;
-  const int64_t count = includeEnd ? steps + 1 : steps;
+  const int count = static_cast<int>(includeEnd ? steps + 1 : steps);
+  // Every pixel of the line lies in the box of its ends: with both ends inside the bitmap,
+  // no pixel needs checking.
+  const bool inside = x0 >= 0 && x1 >= 0 && y0 >= 0 && y1 >= 0 && x0 < w && x1 < w && y0 < h && y1 < h;
   // Bresenham: one pixel per step along the longer axis.
-  int64_t err = (dx > dy ? dx : -dy) / 2;
+  int err = (ax > ay ? ax : -ay) / 2;
   int x = x0, y = y0;
-  for (int64_t i = 0; i < count; ++i) {
-    if (x >= 0 && y >= 0 && x < w && y < h) plot(x, y);
-    const int64_t e = err;
-    if (e > -dx) {
-      err -= dy;
+  for (int i = 0; i < count; ++i) {
+    if (inside || (x >= 0 && y >= 0 && x < w && y < h)) plot(x, y);
+    const int e = err;
+    if (e > -ax) {
+      err -= ay;
       x += sx;
     }
-    if (e < dy) {
-      err += dx;
+    if (e < ay) {
+      err += ax;
       y += sy;
     }
   }

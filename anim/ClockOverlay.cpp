@@ -146,7 +146,9 @@ void TClock::UpdatePlan() {
   const FaceDrawing drawing{Face.Width(), Face.Height(), static_cast<uint32_t>(Color) & 0xFFFFFF, Alpha, angles, TickOuter, TickInner};
   if (planned_ && drawing == plannedDrawing_) return;
   Plan(angles);
-  planRows_ = plan_.RowSpans();
+  // Kept pixels are copied in small groups: gaps of a few pixels cost less to copy along
+  // than to start a new span for.
+  planRows_ = plan_.RowSpans(8);
   plannedDrawing_ = drawing;
   planned_ = true;
 }

@@ -100,7 +100,7 @@ class TClock {
 
   Clock& clock_;
   TBlendPlan plan_;
-  std::vector<TBlendPlan::RowSpan> planRows_;  // the rows and columns plan_ writes to
+  std::vector<TBlendPlan::RowSpan> planRows_;  // the pixels plan_ writes to, row by row
   FaceDrawing plannedDrawing_;
   bool planned_ = false;
 };

@@ -57,12 +57,21 @@ void TRain::Move() {
 void TRain::Draw() {
   if (!Target || Target->Empty()) return;
   const double drift = std::cos(Angle * std::numbers::pi / 180.0);
+  // What depends only on the depth, 2 to 4: the grey and the alphas of tail and head.
+  struct DepthLook {
+    uint32_t rgb;
+    int tailAlpha, headAlpha;
+  } looks[3];
+  for (int32_t depth = 2; depth <= 4; ++depth) {
+    const int32_t far = 5 - depth;
+    const uint32_t grey = static_cast<uint32_t>(55 / far + 200);  // 218, 227, 255
+    looks[depth - 2] = {(grey << 16) | (grey << 8) | grey, RoundEven((150.0 - 20 * far) * Opacity * 10 / 100.0),
+                        RoundEven((255.0 - 20 * far) * Opacity * 10 / 100.0)};
+  }
   for (const TRainDrop& d : Drops) {
     if (std::fabs(d.X) > weather::kFarAway || std::fabs(d.Y) > weather::kFarAway) continue;
     const int32_t depth = std::clamp<int32_t>(d.Depth, 2, 4);
-    const int32_t far = 5 - depth;
-    const uint32_t grey = static_cast<uint32_t>(55 / far + 200);  // 218, 227, 255
-    const uint32_t rgb = (grey << 16) | (grey << 8) | grey;
+    const DepthLook& look = looks[depth - 2];
     // The streak runs from (xa, ya) down to (xb, yb); its last quarter is the head.
     const int32_t ya = RoundEven(d.Y);
     const int32_t yb = RoundEven(static_cast<double>(depth) * d.DropLength * LengthFactor / 10.0 + ya);
@@ -71,11 +80,9 @@ void TRain::Draw() {
     if (Under != nullptr) Under->Keep({std::min(xa, xb), std::min(ya, yb), std::max(xa, xb) + 1, std::max(ya, yb) + 1});
     const int32_t xm = RoundEven(xa + (6.0 * xb - 6.0 * xa) / 8.0);
     const int32_t ym = RoundEven(ya + (6.0 * yb - 6.0 * ya) / 8.0);
-    const int tailAlpha = RoundEven((150.0 - 20 * far) * Opacity * 10 / 100.0);
-    const int headAlpha = RoundEven((255.0 - 20 * far) * Opacity * 10 / 100.0);
     // The tail stops short of the point where the head begins, so that point is blended once.
-    BlendLine(*Target, xa, ya, xm, ym, rgb, tailAlpha, /*includeEnd=*/false);
-    BlendLine(*Target, xm, ym, xb, yb, rgb, headAlpha, /*includeEnd=*/true);
+    BlendLine(*Target, xa, ya, xm, ym, look.rgb, look.tailAlpha, /*includeEnd=*/false);
+    BlendLine(*Target, xm, ym, xb, yb, look.rgb, look.headAlpha, /*includeEnd=*/true);
   }
 }
 

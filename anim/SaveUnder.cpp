@@ -47,7 +47,7 @@ void TSaveUnder::Stop() {
 
 void TSaveUnder::Clear() {
   boxes_.clear();
-  pixels_.clear();
+  used_ = 0;
 }
 
 void TSaveUnder::Keep(const PixelRect& box) {
@@ -68,14 +68,17 @@ void TSaveUnder::KeepRows(int32_t x0, int32_t x1, int32_t y0, int32_t y1) {
   if (y0 >= y1) return;
   boxes_.push_back({x0, y0, x1, y1});
   const int32_t n = x1 - x0;
-  size_t at = pixels_.size();
-  pixels_.resize(at + static_cast<size_t>(n) * static_cast<size_t>(y1 - y0));
+  size_t at = used_;
+  used_ += static_cast<size_t>(n) * static_cast<size_t>(y1 - y0);
+  // The buffer only grows (twice over, so that it seldom has to): the next frames keep about
+  // as many pixels, and its contents need no clearing.
+  if (used_ > pixels_.size()) pixels_.resize(std::max(used_, 2 * pixels_.size()));
   for (int32_t y = y0; y < y1; ++y, at += static_cast<size_t>(n)) CopyPixels(pixels_.data() + at, frame_->Row(y) + x0, n);
 }
 
 void TSaveUnder::Restore() {
   if (frame_ != nullptr && frame_->Width() == width_ && frame_->Height() == height_) {
-    size_t end = pixels_.size();
+    size_t end = used_;
     for (auto box = boxes_.rbegin(); box != boxes_.rend(); ++box) {
       const int32_t n = box->Right - box->Left;
       end -= static_cast<size_t>(n) * static_cast<size_t>(box->Bottom - box->Top);

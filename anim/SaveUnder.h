@@ -35,7 +35,7 @@ class TSaveUnder {
   void Clear();
   bool Empty() const { return boxes_.empty(); }
   // Pixels kept so far.
-  size_t KeptPixels() const { return pixels_.size(); }
+  size_t KeptPixels() const { return used_; }
 
  private:
   void KeepRows(int32_t x0, int32_t x1, int32_t y0, int32_t y1);
@@ -49,7 +49,8 @@ class TSaveUnder {
   int32_t skipTop_ = 0;
   int32_t skipBottom_ = -1;
   std::vector<Box> boxes_;
-  std::vector<uint32_t> pixels_;
+  std::vector<uint32_t> pixels_;  // the first used_ hold the kept boxes, in order
+  size_t used_ = 0;
 };
 
 }  // namespace kx

@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/LargePages.h"
+
 namespace kx {
 
 class Bitmap32 {
@@ -44,7 +46,8 @@ class Bitmap32 {
  private:
   int width_ = 0;
   int height_ = 0;
-  std::vector<uint32_t> pixels_;
+  // Large buffers (full-screen frames) on large memory pages: see base/LargePages.h.
+  std::vector<uint32_t, LargePageAllocator<uint32_t>> pixels_;
 };
 
 // Colour helpers for 0xAARRGGBB values.
