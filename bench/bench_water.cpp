@@ -16,7 +16,7 @@
 // printed beside it. Targets: b within 8 frame copies; c and d add at most 2 copies each
 // over b. Figures only: nothing here passes or fails.
 //
-//   bench_water [rounds]   (default 15)
+//   bench_water [rounds]   (default 40)
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -140,7 +140,7 @@ double Median(std::vector<double> v) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
+  const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 40;
   constexpr int kFramesPerRound = 20;
   constexpr size_t kCases = std::size(cases);
   std::vector<std::unique_ptr<Scene>> scenes;
