@@ -92,7 +92,9 @@ TEST(FrameRestore, KeptBoxesComeBackLastFirst) {
   Bitmap32 frame(40, 30);
   for (size_t i = 0; i < frame.PixelCount(); ++i) frame.Data()[i] = static_cast<uint32_t>(i * 2654435761u);
   const Bitmap32 before = frame;
-  const PixelRect boxes[] = {{5, 2, 15, 12}, {10, 6, 20, 25}, {-4, -3, 3, 4}, {35, 20, 50, 40}, {12, 8, 13, 9}, {0, 9, 40, 13}};
+  // Wide and narrow boxes (narrow ones move in groups of four pixels), at the edges too.
+  const PixelRect boxes[] = {{5, 2, 15, 12}, {10, 6, 20, 25}, {-4, -3, 3, 4}, {35, 20, 50, 40}, {12, 8, 13, 9},
+                             {0, 9, 40, 13}, {38, 5, 41, 8}, {11, 3, 14, 9},  {0, 27, 2, 30}, {39, 0, 40, 30}};
   TSaveUnder under;
   under.Begin(frame, 10, 14);
   uint32_t ink = 0xFF000001u;
@@ -111,6 +113,16 @@ TEST(FrameRestore, KeptBoxesComeBackLastFirst) {
   under.Restore();
   EXPECT_EQ(DifferingPixels(frame, expected), 0);
   EXPECT_TRUE(under.Empty());
+
+  // A frame narrower than a group of four.
+  Bitmap32 thin(2, 6);
+  for (size_t i = 0; i < thin.PixelCount(); ++i) thin.Data()[i] = static_cast<uint32_t>(i + 1);
+  const Bitmap32 thinBefore = thin;
+  under.Begin(thin, 0, -1);
+  under.Keep({1, 0, 2, 6});
+  thin.Fill(0);
+  under.Restore();
+  for (int y = 0; y < 6; ++y) EXPECT_EQ(thin.Pixel(1, y), thinBefore.Pixel(1, y)) << y;
 
   // A frame that changed its size in between gets nothing back.
   under.Begin(frame, 0, -1);
