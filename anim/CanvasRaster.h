@@ -83,6 +83,31 @@ void WalkLine(int w, int h, int x0, int y0, int x1, int y1, bool includeEnd, Plo
   }
 }
 
+// WalkLine's pixels blended with `blend`, for a line whose ends both lie inside a bitmap
+// whose rows are `stride` pixels apart: `start` is the pixel (x0, y0). The same pixels in
+// the same order as WalkLine, stepped by address.
+template <typename Blend>
+void BlendLineInside(uint32_t* start, ptrdiff_t stride, int x0, int y0, int x1, int y1, bool includeEnd, const Blend& blend) {
+  const int ax = std::abs(x1 - x0), ay = std::abs(y1 - y0);
+  const ptrdiff_t stepX = x0 < x1 ? 1 : -1;
+  const ptrdiff_t stepY = y0 < y1 ? stride : -stride;
+  const int count = std::max(ax, ay) + (includeEnd ? 1 : 0);
+  int err = (ax > ay ? ax : -ay) / 2;
+  uint32_t* p = start;
+  for (int i = 0; i < count; ++i) {
+    *p = blend(*p);
+    const int e = err;
+    if (e > -ax) {
+      err -= ay;
+      p += stepX;
+    }
+    if (e < ay) {
+      err += ax;
+      p += stepY;
+    }
+  }
+}
+
 // A coverage buffer per thread, kept between calls: the clock fills dozens of small
 // polygons every frame.
 std::vector<double>& CoverageScratch();
