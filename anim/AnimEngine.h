@@ -6,6 +6,13 @@
 // water frame is copied into Frame and the objects, then rain or snow, then the clock are
 // drawn into it. GetFrame names the bitmap to present.
 //
+// The copy into Frame is whole only when it must be (the first frame, objects, a new size).
+// Otherwise Frame already equals WaterFrame except in the water rows and under what was
+// drawn over it last time: the water pass copies each water row into Frame as soon as the
+// row is finished (while it is still in the cache), and the weather and the clock keep the
+// pixels under them before they draw (TSaveUnder), which are put back first. The frames
+// are the same as with a whole copy.
+//
 // Water. The picture's water regions (up to six, from the scene's mask) are displaced row
 // by row with a cosine wave whose phase advances with the frame time. Per region, its wave
 // record says how: Amplitude (pixels), Waves and Period (frequency; the phase argument
