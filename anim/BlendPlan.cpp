@@ -30,10 +30,19 @@ void TBlendPlan::OpaquePixel(int x, int y, uint32_t rgb) {
 
 void TBlendPlan::PlayOver(Bitmap32& target, int x, int y) const {
   const int64_t w = target.Width(), h = target.Height();
-  const bool inside = x >= 0 && y >= 0 && x + int64_t{width_} <= w && y + int64_t{height_} <= h;
+  if (x >= 0 && y >= 0 && x + int64_t{width_} <= w && y + int64_t{height_} <= h) {
+    // Wholly inside: no pixel needs checking.
+    uint32_t* const origin = target.Row(y) + x;
+    const ptrdiff_t stride = target.Width();
+    for (const Step& step : steps_) {
+      uint32_t& p = origin[step.Y * stride + step.X];
+      p = step.Blend(p);
+    }
+    return;
+  }
   for (const Step& step : steps_) {
     const int64_t tx = x + int64_t{step.X}, ty = y + int64_t{step.Y};
-    if (!inside && (tx < 0 || ty < 0 || tx >= w || ty >= h)) continue;
+    if (tx < 0 || ty < 0 || tx >= w || ty >= h) continue;
     uint32_t& p = target.Row(static_cast<int>(ty))[tx];
     p = step.Blend(p);
   }
