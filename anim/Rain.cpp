@@ -5,7 +5,6 @@
 #include <numbers>
 
 #include "anim/Canvas.h"
-#include "anim/CanvasRaster.h"
 #include "anim/WeatherSpeed.h"
 #include "anim/FastRound.h"
 #include "base/Random.h"
@@ -57,48 +56,33 @@ void TRain::Move() {
 
 void TRain::Draw() {
   if (!Target || Target->Empty()) return;
-  Bitmap32& t = *Target;
-  const int w = t.Width(), h = t.Height();
   const double drift = std::cos(Angle * std::numbers::pi / 180.0);
-  // What depends only on the depth, 2 to 4: the grey, the alphas of tail and head and their
-  // blends. A streak whose alpha is 0 or below is not drawn, as BlendLine would not draw it.
+  // What depends only on the depth, 2 to 4: the grey and the alphas of tail and head.
   struct DepthLook {
     uint32_t rgb;
     int tailAlpha, headAlpha;
-    raster::Blender tail, head;
-  };
-  auto look = [&](int32_t depth) {
+  } looks[3];
+  for (int32_t depth = 2; depth <= 4; ++depth) {
     const int32_t far = 5 - depth;
     const uint32_t grey = static_cast<uint32_t>(55 / far + 200);  // 218, 227, 255
-    const uint32_t rgb = (grey << 16) | (grey << 8) | grey;
-    const int tail = RoundEven((150.0 - 20 * far) * Opacity * 10 / 100.0);
-    const int head = RoundEven((255.0 - 20 * far) * Opacity * 10 / 100.0);
-    return DepthLook{rgb, tail, head, raster::Blender(rgb, tail), raster::Blender(rgb, head)};
-  };
-  const DepthLook looks[3] = {look(2), look(3), look(4)};
+    looks[depth - 2] = {(grey << 16) | (grey << 8) | grey, RoundEven((150.0 - 20 * far) * Opacity * 10 / 100.0),
+                        RoundEven((255.0 - 20 * far) * Opacity * 10 / 100.0)};
+  }
   for (const TRainDrop& d : Drops) {
     if (std::fabs(d.X) > weather::kFarAway || std::fabs(d.Y) > weather::kFarAway) continue;
     const int32_t depth = std::clamp<int32_t>(d.Depth, 2, 4);
-    const DepthLook& l = looks[depth - 2];
+    const DepthLook& look = looks[depth - 2];
     // The streak runs from (xa, ya) down to (xb, yb); its last quarter is the head.
     const int32_t ya = RoundEven(d.Y);
     const int32_t yb = RoundEven(static_cast<double>(depth) * d.DropLength * LengthFactor / 10.0 + ya);
     const int32_t xa = RoundEven(d.X);
     const int32_t xb = RoundEven(drift * (yb - ya) + xa);
-    const PixelRect box{std::min(xa, xb), std::min(ya, yb), std::max(xa, xb) + 1, std::max(ya, yb) + 1};
-    if (Under != nullptr) Under->Keep(box);
+    if (Under != nullptr) Under->Keep({std::min(xa, xb), std::min(ya, yb), std::max(xa, xb) + 1, std::max(ya, yb) + 1});
     const int32_t xm = RoundEven(xa + (6.0 * xb - 6.0 * xa) / 8.0);
     const int32_t ym = RoundEven(ya + (6.0 * yb - 6.0 * ya) / 8.0);
     // The tail stops short of the point where the head begins, so that point is blended once.
-    if (box.Left >= 0 && box.Top >= 0 && box.Right <= w && box.Bottom <= h) {
-      // Most streaks lie wholly inside the frame: walked by address, without a check per pixel.
-      const ptrdiff_t stride = w;
-      if (l.tailAlpha > 0) raster::BlendLineInside(t.Row(ya) + xa, stride, xa, ya, xm, ym, /*includeEnd=*/false, l.tail);
-      if (l.headAlpha > 0) raster::BlendLineInside(t.Row(ym) + xm, stride, xm, ym, xb, yb, /*includeEnd=*/true, l.head);
-    } else {
-      BlendLine(t, xa, ya, xm, ym, l.rgb, l.tailAlpha, /*includeEnd=*/false);
-      BlendLine(t, xm, ym, xb, yb, l.rgb, l.headAlpha, /*includeEnd=*/true);
-    }
+    BlendLine(*Target, xa, ya, xm, ym, look.rgb, look.tailAlpha, /*includeEnd=*/false);
+    BlendLine(*Target, xm, ym, xb, yb, look.rgb, look.headAlpha, /*includeEnd=*/true);
   }
 }
 

@@ -95,6 +95,8 @@ TEST(CanvasTest, LinesVisitEachPixelOfTheLongerAxisOnce) {
       {"diagonal", 0, 0, 3, 3, true, {{0, 0}, {1, 1}, {2, 2}, {3, 3}}},
       {"shallow", 0, 0, 4, 2, true, {{0, 0}, {1, 0}, {2, 1}, {3, 1}, {4, 2}}},
       {"steepLeft", 4, 0, 2, 4, true, {{4, 0}, {4, 1}, {3, 2}, {3, 3}, {2, 4}}},
+      {"shallowLeftUp", 6, 4, 2, 2, true, {{6, 4}, {5, 4}, {4, 3}, {3, 3}, {2, 2}}},
+      {"shallowLeftUpClipped", 9, 5, 5, 3, true, {{7, 4}, {6, 4}, {5, 3}}},
       {"point", 5, 5, 5, 5, true, {{5, 5}}},
       {"pointWithoutEnd", 5, 5, 5, 5, false, {}},
       {"clippedLeft", -3, 1, 2, 1, true, {{0, 1}, {1, 1}, {2, 1}}},

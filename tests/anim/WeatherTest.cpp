@@ -170,37 +170,6 @@ TEST(RainTest, SlantedStreaksAreClippedToTheFrame) {
   EXPECT_EQ(LitPixels(frame), 4);
 }
 
-// Streaks inside the frame are walked by address: every streak, at every wind angle, inside
-// and across the edges, blends the pixels BlendLine blends for its tail and its head.
-TEST(RainTest, StreaksBlendTheirTwoLinesAsBlendLineDoes) {
-  for (int32_t angle : {0, 45, 80, 90, 100, 135, 180, 260}) {
-    Bitmap32 frame(64, 48), expected(64, 48);
-    uint32_t seed = static_cast<uint32_t>(angle) + 1;
-    for (size_t i = 0; i < frame.PixelCount(); ++i) frame.Data()[i] = expected.Data()[i] = (seed = seed * 1664525u + 1013904223u);
-    TRain rain = MakeRain(frame);
-    rain.Angle = angle;
-    rain.LengthFactor = 25;
-    rain.SetCount(60);
-    RandomSeed = seed;
-    for (TRainDrop& d : rain.Drops) d = {RandomBelow(90) - 13.0 + 0.37, RandomBelow(70) - 11.0 - 0.25, 2 + RandomBelow(3), 1 + RandomBelow(4)};
-    rain.Draw();
-    const double drift = std::cos(angle * 3.14159265358979323846 / 180.0);
-    for (const TRainDrop& d : rain.Drops) {
-      const int far = 5 - d.Depth;
-      const uint32_t grey = Grey(55 / far + 200) & 0xFFFFFF;
-      const int ya = static_cast<int>(std::nearbyint(d.Y));
-      const int yb = static_cast<int>(std::nearbyint(d.Depth * d.DropLength * 25 / 10.0 + ya));
-      const int xa = static_cast<int>(std::nearbyint(d.X));
-      const int xb = static_cast<int>(std::nearbyint(drift * (yb - ya) + xa));
-      const int xm = static_cast<int>(std::nearbyint(xa + (6.0 * xb - 6.0 * xa) / 8.0));
-      const int ym = static_cast<int>(std::nearbyint(ya + (6.0 * yb - 6.0 * ya) / 8.0));
-      BlendLine(expected, xa, ya, xm, ym, grey, static_cast<int>(std::nearbyint((150.0 - 20 * far) * 0.6)), false);
-      BlendLine(expected, xm, ym, xb, yb, grey, static_cast<int>(std::nearbyint((255.0 - 20 * far) * 0.6)), true);
-    }
-    EXPECT_EQ(frame, expected) << "angle " << angle;
-  }
-}
-
 TEST(RainTest, ACountOf0DrawsNothing) {
   Bitmap32 frame(20, 20, kBlack);
   TRain rain(&frame);
