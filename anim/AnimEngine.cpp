@@ -6,12 +6,10 @@
 #include <limits>
 #include <numbers>
 
-
 #include "base/MulDiv.h"
 #include "base/Random.h"
 
 namespace kx {
-
 
 TAnimEngine::TAnimEngine(kx::Clock& clock) : Clock(clock), clock_(clock) {
   for (int i = 0; i <= 360; ++i) CosTable[static_cast<size_t>(i)] = std::cos(i * std::numbers::pi / 180.0);

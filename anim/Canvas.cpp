@@ -131,13 +131,7 @@ void BlendLine(Bitmap32& target, int x0, int y0, int x1, int y1, uint32_t rgb, i
                bool includeEnd) {
   if (alpha <= 0 || target.Empty()) return;
   const Blender blend(rgb, alpha);
-  const int w = target.Width(), h = target.Height();
-  if (x0 >= 0 && x1 >= 0 && y0 >= 0 && y1 >= 0 && x0 < w && x1 < w && y0 < h && y1 < h) {
-    // Both ends inside, so every pixel of the line is: walked by address.
-    raster::BlendLineInside(target.Row(y0) + x0, w, x0, y0, x1, y1, includeEnd, blend);
-    return;
-  }
-  raster::WalkLine(w, h, x0, y0, x1, y1, includeEnd, [&](int x, int y) {
+  raster::WalkLine(target.Width(), target.Height(), x0, y0, x1, y1, includeEnd, [&](int x, int y) {
     uint32_t& p = target.Row(y)[x];
     p = blend(p);
   });

@@ -63,11 +63,14 @@ void WalkLine(int w, int h, int x0, int y0, int x1, int y1, bool includeEnd, Plo
   const int sx = x0 < x1 ? 1 : -1;
   const int sy = y0 < y1 ? 1 : -1;
   const int count = static_cast<int>(includeEnd ? steps + 1 : steps);
+  // Every pixel of the line lies in the box of its ends: with both ends inside the bitmap,
+  // no pixel needs checking.
+  const bool inside = x0 >= 0 && x1 >= 0 && y0 >= 0 && y1 >= 0 && x0 < w && x1 < w && y0 < h && y1 < h;
   // Bresenham: one pixel per step along the longer axis.
   int err = (ax > ay ? ax : -ay) / 2;
   int x = x0, y = y0;
   for (int i = 0; i < count; ++i) {
-    if (x >= 0 && y >= 0 && x < w && y < h) plot(x, y);
+    if (inside || (x >= 0 && y >= 0 && x < w && y < h)) plot(x, y);
     const int e = err;
     if (e > -ax) {
       err -= ay;
@@ -76,32 +79,6 @@ void WalkLine(int w, int h, int x0, int y0, int x1, int y1, bool includeEnd, Plo
     if (e < ay) {
       err += ax;
       y += sy;
-    }
-  }
-}
-
-// WalkLine's pixels blended with `blend`, for a line whose ends both lie inside a bitmap
-// whose rows are `stride` pixels apart (every pixel of a line lies in the box of its ends):
-// `start` is the pixel (x0, y0). The same pixels in the same order as WalkLine, stepped by
-// address.
-template <typename Blend>
-void BlendLineInside(uint32_t* start, ptrdiff_t stride, int x0, int y0, int x1, int y1, bool includeEnd, const Blend& blend) {
-  const int ax = std::abs(x1 - x0), ay = std::abs(y1 - y0);
-  const ptrdiff_t stepX = x0 < x1 ? 1 : -1;
-  const ptrdiff_t stepY = y0 < y1 ? stride : -stride;
-  const int count = std::max(ax, ay) + (includeEnd ? 1 : 0);
-  int err = (ax > ay ? ax : -ay) / 2;
-  uint32_t* p = start;
-  for (int i = 0; i < count; ++i) {
-    *p = blend(*p);
-    const int e = err;
-    if (e > -ax) {
-      err -= ay;
-      p += stepX;
-    }
-    if (e < ay) {
-      err += ax;
-      p += stepY;
     }
   }
 }

@@ -11,7 +11,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "anim/Canvas.h"
 #include "anim/SaveUnder.h"
 #include "imaging/Bitmap32.h"
 
