@@ -5,6 +5,7 @@
 #include "configui/SkinError.h"
 #include "configui/SmoothResize.h"
 #include "imaging/PictureCodec.h"
+#include "imaging/PictureKinds.h"
 #include "platform/Files.h"
 #include "project/IniText.h"
 #include "scene/Project.h"
@@ -12,11 +13,6 @@
 namespace kx {
 namespace {
 
-std::string UpperExtension(const std::string& path) {
-  const std::string name = FileNamePart(path);
-  const auto dot = name.find_last_of('.');
-  return dot == std::string::npos ? std::string() : UpperAscii(name.substr(dot));
-}
 
 }  // namespace
 
@@ -29,7 +25,7 @@ void TKXPreview::LoadFile(const std::string& path) {
     TProject scene;
     if (!scene.LoadFromFile(path) || !scene.Picture) throw SkinError("File: " + path + "\r\n" + scene.LastError());
     source = *scene.Picture;
-  } else if (extension == ".JPG" || extension == ".BMP" || extension == ".GIF") {
+  } else if (IsStillPictureName(path)) {
     std::string error;
     if (!DecodePictureFile(path, source, error)) throw SkinError(error);
   }

@@ -11,6 +11,7 @@
 #include "configui/FormText.h"
 #include "configui/SkinColors.h"
 #include "imaging/PictureCodec.h"
+#include "imaging/PictureKinds.h"
 #include "imaging/Resample.h"
 #include "platform/Files.h"
 #include "project/IniText.h"
@@ -24,12 +25,6 @@ constexpr int kMarksBeforeItems = 1001;
 
 TColor ToTColor(const QColor& c) { return RgbColor(c.red(), c.green(), c.blue()); }
 QColor ToQColor(TColor c) { return QColor(RedOfColor(c), GreenOfColor(c), BlueOfColor(c)); }
-
-std::string UpperExtension(const std::string& path) {
-  const std::string name = FileNamePart(path);
-  const auto dot = name.find_last_of('.');
-  return dot == std::string::npos ? std::string() : UpperAscii(name.substr(dot));
-}
 
 QImage ToQImage(const Bitmap32& bitmap) {
   if (bitmap.Empty()) return QImage();
@@ -197,7 +192,7 @@ void TKXThumbnail2::RebuildThumbnails() {
             thumbnail = ToQImage(ResizeBilinear(*scene.Thumbnail, pictureWidth_, pictureHeight_));
           title = QString::fromStdString(SkinTextToUtf8(scene.Title));
         }
-      } else if (extension == ".JPG" || extension == ".BMP" || extension == ".GIF") {
+      } else if (IsStillPictureName(path)) {
         Bitmap32 picture;
         std::string error;
         if (DecodePictureFile(path, picture, error))

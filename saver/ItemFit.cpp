@@ -5,19 +5,8 @@
 
 namespace kx {
 
-std::string UpperExtension(const std::string& path) {
-  const std::string name = FileNamePart(path);
-  const size_t dot = name.rfind('.');
-  if (dot == std::string::npos) return "";
-  std::string ext = name.substr(dot);
-  for (char& c : ext)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return ext;
-}
-
 bool IsStillPictureItem(const std::string& path) {
-  const std::string ext = UpperExtension(path);
-  return ext == ".JPG" || ext == ".BMP" || ext == ".GIF";
+  return IsStillPictureName(path);
 }
 
 std::optional<ItemSize> QualityRenderSize(int32_t quality) {

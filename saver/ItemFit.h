@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "imaging/PictureKinds.h"
+
 namespace kx {
 
 struct ItemSize {
@@ -20,12 +22,8 @@ struct ItemOffset {
   bool operator==(const ItemOffset&) const = default;
 };
 
-// The upper-cased extension of the file name part, including its dot (".JPG"); "" when the
-// name has no dot.
-std::string UpperExtension(const std::string& path);
-
-// Items whose upper-cased extension is ".JPG", ".BMP" or ".GIF" are still pictures; every
-// other item (".kxp", but also ".jpeg" or ".png") is a scene package.
+// Items whose upper-cased extension is a picture kind (IsStillPictureName) are still
+// pictures; every other item is a scene package.
 bool IsStillPictureItem(const std::string& path);
 
 // The render size of the scaled presentation for the setting `DirectXQuality`: 0 gives

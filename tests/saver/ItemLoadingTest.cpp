@@ -14,8 +14,11 @@ constexpr uint32_t kBlack = Rgb(0, 0, 0);
 TEST(ItemFit, TheKindFollowsTheUpperCasedExtension) {
   const std::pair<const char*, bool> cases[] = {
       {"photo.Jpg", true},   {"a.JPG", true},          {"b.bmp", true},          {"c.GiF", true},
-      {"photo.jpeg", false}, {"photo.png", false},     {"scene.kxp", false},     {"noextension", false},
-      {"pictures.jpg/scene", false}, {"C:\\Pics\\Sea.JPG", true}, {"archive.jpg.kxp", false},
+      {"photo.jpeg", true},  {"p.JPE", true},          {"p.jfif", true},         {"photo.png", true},
+      {"p.webp", true},      {"p.HEIC", true},         {"p.heif", true},         {"p.avif", true},
+      {"p.tif", true},       {"p.TIFF", true},         {"p.jp2", false},         {"p.svg", false},
+      {"scene.kxp", false},  {"noextension", false},   {"pictures.jpg/scene", false},
+      {"C:\\Pics\\Sea.JPG", true}, {"archive.jpg.kxp", false}, {"scene.png.kxp", false},
   };
   for (const auto& [name, picture] : cases) EXPECT_EQ(IsStillPictureItem(name), picture) << name;
 }
