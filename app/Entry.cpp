@@ -2,6 +2,8 @@
 
 #include "imaging/PictureCodec.h"
 #include "payload/ExtractPayload.h"
+#include "platform/Files.h"
+#include "platform/StopSignals.h"
 #include "project/IniText.h"
 #include "project/UserSettings.h"
 #include "saver/ShowProject.h"
@@ -9,63 +11,29 @@
 namespace kx {
 namespace {
 
-struct ModeRow {
-  const char* forms[3];
-  SaverMode mode;
-};
-
-// The command-line forms of each mode; only the first two characters of the first
-// argument count, compared in upper case.
-constexpr ModeRow kModeTable[] = {
-    {{"/S", "-S", "S"}, SaverMode::Show},
-    {{"/C", "-C", "C"}, SaverMode::Config},
-    {{"/P", "-P", "P"}, SaverMode::Preview},
-    {{"/A", "-A", "A"}, SaverMode::Password},
-};
-
 // The password provider's entry point: provider name, parent window, two reserved values.
 using PwdChangePasswordFn = int (*)(const char*, uintptr_t, uint32_t, uint32_t);
 
 }  // namespace
 
-CommandLine ReadCommandLine(const std::vector<std::string>& arguments) {
-  CommandLine line;
-  if (!arguments.empty()) {
-    line.hasFirst = true;
-    line.first = arguments[0];
-    line.ModeArg = UpperAscii(arguments[0].substr(0, 2));
-  }
-  if (arguments.size() > 1) line.HandleArg = UpperAscii(arguments[1]);
-  return line;
-}
-
-SaverMode ModeOf(const CommandLine& line) {
-  if (!line.hasFirst) return SaverMode::Config;
-  for (const auto& row : kModeTable)
-    for (const char* form : row.forms)
-      if (line.ModeArg == form) return row.mode;
-  return SaverMode::None;
-}
-
-std::optional<uint64_t> ParseWindowHandle(const std::string& text) {
-  if (text.empty() || text.size() > 20) return std::nullopt;
-  uint64_t value = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return std::nullopt;
-    const uint64_t next = value * 10 + static_cast<uint64_t>(c - '0');
-    if (next / 10 != value) return std::nullopt;  // overflow
-    value = next;
-  }
-  return value;
-}
-
 int Entry::Run(const std::vector<std::string>& arguments) {
-  CleanSaverTempRoot(s_.folders);
   line_ = ReadCommandLine(arguments);
+  if (line_.help) {
+    if (s_.printOut) s_.printOut(UsageText(FileNamePart(s_.folders.exePath)));
+    return 0;
+  }
+  if (s_.printError)
+    for (const std::string& problem : line_.problems) s_.printError(problem);
+  CleanSaverTempRoot(s_.folders);
   Project = TKXCProject();
   const SaverMode mode = ModeOf(line_);
   if (mode == SaverMode::Password) {
     ChangeSaverPassword();
+    return 0;
+  }
+  if (mode == SaverMode::Hack) {
+    RunHack();
+    CleanSaverTempRoot(s_.folders);
     return 0;
   }
   const bool windowed = mode == SaverMode::Show || mode == SaverMode::Config;
@@ -86,7 +54,28 @@ void Entry::PrepareRun() {
 
 void Entry::RunSaver() {
   PrepareRun();
-  ShowProject(Project, true, UserSettingsPath(s_.folders.exePath), *s_.messages, s_.runSaverWindow);
+  ShowProject(Project, true, UserSettingsPathForRun(s_.folders.exePath), *s_.messages, [this](TKXCProject& project) {
+    ApplyRunOverrides(line_.overrides, project.Setting);
+    if (s_.runSaverWindow) s_.runSaverWindow(project);
+  });
+  RemoveExtractedFiles(s_.folders);
+}
+
+void Entry::RunHack() {
+  const auto windowId = HackWindowId(line_, s_.environmentWindow);
+  if (!windowId) {
+    // Nothing to draw into: a quiet end, as for any window that cannot be used.
+    if (s_.printError)
+      s_.printError("no such window: \"" + (line_.windowIdGiven ? line_.windowIdText : s_.environmentWindow) + "\"");
+    return;
+  }
+  PrepareRun();
+  MessageBoxService* messages = s_.consoleMessages != nullptr ? s_.consoleMessages : s_.messages;
+  ShowProject(Project, true, UserSettingsPathForRun(s_.folders.exePath), *messages,
+              [this, id = *windowId](TKXCProject& project) {
+                ApplyRunOverrides(line_.overrides, project.Setting);
+                if (s_.runHackWindow) s_.runHackWindow(project, id);
+              });
   RemoveExtractedFiles(s_.folders);
 }
 
@@ -105,7 +94,7 @@ void Entry::DrawPreview() {
       // Wait, with a bound, until the window is shown.
       const uint32_t start = s_.clock->TickMs();
       bool visible = window->IsVisible();
-      while (!visible && s_.clock->TickMs() - start < kPreviewWaitMs) {
+      while (!visible && !StopRequested() && s_.clock->TickMs() - start < kPreviewWaitMs) {
         window->ProcessEvents();
         s_.clock->SleepMs(10);
         visible = window->IsVisible();

@@ -1,13 +1,15 @@
 #pragma once
 // The program entry: classifies the command line, clears what earlier runs left in the
 // temporary folder, prepares the run (payload extraction, project load), runs exactly one
-// mode and cleans up again. Every mode ends with exit code 0.
+// mode and cleans up again. Every mode ends with exit code 0, also when a stop signal ends
+// it.
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "app/CommandLine.h"
 #include "payload/SaverFolders.h"
 #include "platform/Clock.h"
 #include "platform/DynamicLibrary.h"
@@ -16,21 +18,6 @@
 #include "project/KXCProject.h"
 
 namespace kx {
-
-enum class SaverMode { None, Show, Config, Preview, Password };
-
-struct CommandLine {
-  bool hasFirst = false;
-  std::string first;      // the first argument as given
-  std::string ModeArg;    // first argument, upper case, cut to two characters
-  std::string HandleArg;  // second argument, upper case
-};
-
-CommandLine ReadCommandLine(const std::vector<std::string>& arguments);
-SaverMode ModeOf(const CommandLine& line);
-
-// A window handle given as decimal text; nullopt when the text is not a number.
-std::optional<uint64_t> ParseWindowHandle(const std::string& text);
 
 // How long /P waits for its window to become visible.
 inline constexpr uint32_t kPreviewWaitMs = 5000;
@@ -49,6 +36,16 @@ struct EntryServices {
   std::function<void(TKXCProject&)> runSaverWindow;
   // The configuration window built from the skin, shown modally.
   std::function<void(TKXCProject&, const CommandLine&)> runConfigWindow;
+  // The hack mode: the show in the daemon's window `windowId` (0: the root window), until a
+  // stop signal or the window's end.
+  std::function<void(TKXCProject&, uint64_t windowId)> runHackWindow;
+  // Where the hack mode says what it cannot do (it opens no window of its own).
+  MessageBoxService* consoleMessages = nullptr;
+  // The value of XSCREENSAVER_WINDOW ("" when unset).
+  std::string environmentWindow;
+  // Standard output and error of the program (usage, reports).
+  std::function<void(const std::string&)> printOut;
+  std::function<void(const std::string&)> printError;
 };
 
 class Entry {
@@ -63,6 +60,7 @@ class Entry {
   void RunConfig();
   void DrawPreview();
   void ChangeSaverPassword();
+  void RunHack();
 
   TKXCProject Project;
 

@@ -1,22 +1,37 @@
 // kxsaver: the screensaver engine. A finished screensaver is a copy of this program with a
 // payload appended; its first argument selects the mode (/S show, /C configure, /P preview
-// into a window, /A change password).
+// into a window, /A change password), or a screensaver daemon runs it with --root or
+// --window-id to play in the daemon's window.
 #include <QApplication>
+#include <QGuiApplication>
+#include <QSocketNotifier>
+#include <QTimer>
 
-#include <cstdlib>
+#include <unistd.h>
+
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/Entry.h"
 #include "configui/ConfigWindow.h"
+#include "payload/ExtractPayload.h"
+#include "platform/ConsoleMessageBox.h"
+#include "platform/Files.h"
 #include "platform/Paths.h"
+#include "platform/StopSignals.h"
 #include "platform/qt/QtMessageBox.h"
 #include "platform/x11/X11PreviewWindow.h"
+#include "saver/qt/RunHackWindow.h"
 #include "saver/qt/RunSaverWindow.h"
 
 namespace {
+
+// How long the windows of a mode may take to close after a stop signal before the process
+// removes its files and ends without them.
+constexpr int kStopGraceMs = 1000;
 
 bool DisplayAvailable() {
   for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) {
@@ -26,11 +41,28 @@ bool DisplayAvailable() {
   return false;
 }
 
+// On a stop signal every window of the application closes, as on the key that ends a show;
+// the modes then return and clean up as usual.
+void CloseWindowsOnStopSignal(QCoreApplication& app) {
+  const int fd = kx::StopSignalFd();
+  if (fd < 0) return;
+  auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, &app);
+  QObject::connect(notifier, &QSocketNotifier::activated, &app, [notifier, fd] {
+    char buffer[64];
+    while (read(fd, buffer, sizeof buffer) > 0) {
+    }
+    notifier->setEnabled(false);
+    QApplication::closeAllWindows();
+    QTimer::singleShot(kStopGraceMs, [] { kx::EmergencyExit(); });
+  });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  kx::InstallStopSignalHandlers();
   std::vector<std::string> arguments(argv + 1, argv + argc);
-  std::unique_ptr<QApplication> app;
+  std::unique_ptr<QGuiApplication> app;
   int qtArgc = 1;
   char* qtArgv[] = {argv[0], nullptr};
 
@@ -40,11 +72,22 @@ int main(int argc, char** argv) {
 
   kx::EntryServices services;
   services.folders = kx::SaverFolders::ForThisProcess();
+  kx::ConsoleMessageBox consoleMessages(kx::FileNamePart(services.folders.exePath));
+  kx::SetEmergencyCleanup([folders = services.folders] {
+    kx::RemoveExtractedFiles(folders);
+    kx::CleanSaverTempRoot(folders);
+  });
   services.messages = &messages;
+  services.consoleMessages = &consoleMessages;
   services.previews = &previews;
   services.libraries = &libraries;
   services.clock = &kx::DefaultClock();
   services.systemDirectory = kx::SystemDirectory();
+  if (const char* window = std::getenv("XSCREENSAVER_WINDOW")) services.environmentWindow = window;
+  services.printOut = [](const std::string& text) { std::fputs(text.c_str(), stdout); };
+  services.printError = [program = kx::FileNamePart(services.folders.exePath)](const std::string& text) {
+    std::fprintf(stderr, "%s: %s\n", program.c_str(), text.c_str());
+  };
   services.initWindowing = [&]() {
     if (!DisplayAvailable()) {
       std::fprintf(stderr, "kxsaver: no display to show a window on\n");
@@ -53,6 +96,7 @@ int main(int argc, char** argv) {
     app = std::make_unique<QApplication>(qtArgc, qtArgv);
     QApplication::setApplicationName(" ");
     QApplication::setApplicationDisplayName(" ");
+    CloseWindowsOnStopSignal(*app);
     return true;
   };
   // The saver window and the configuration window are built on this application.
@@ -62,6 +106,13 @@ int main(int argc, char** argv) {
   services.runConfigWindow = [&messages, exePath = services.folders.exePath](kx::TKXCProject& project,
                                                                               const kx::CommandLine& line) {
     kx::RunConfigWindow(project, exePath, line.first, messages);
+  };
+  // The hack mode draws through Xlib into the daemon's window; Qt only draws text into
+  // frames, on a platform that opens no window.
+  services.runHackWindow = [&, folders = services.folders](kx::TKXCProject& project, uint64_t windowId) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    app = std::make_unique<QGuiApplication>(qtArgc, qtArgv);
+    kx::RunHackWindow(project, folders, windowId);
   };
 
   kx::Entry entry(std::move(services));

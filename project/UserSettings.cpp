@@ -1,5 +1,12 @@
 #include "project/UserSettings.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <map>
+#include <mutex>
+
 #include "platform/Files.h"
 #include "project/SpeedTable.h"
 
@@ -34,8 +41,41 @@ std::string UserSettingsPath(const std::string& exeLongPath) {
   return folder + (dot == std::string::npos ? name : name.substr(0, dot)) + ".ini";
 }
 
+std::string ChooseUserSettingsPath(const std::string& exeLongPath, bool folderWritable,
+                                   const std::string& configHome, const std::string& home) {
+  if (folderWritable) return UserSettingsPath(exeLongPath);
+  std::string base = configHome;
+  if (base.empty() && !home.empty()) base = home + (home.back() == '/' ? "" : "/") + ".config";
+  if (base.empty()) return UserSettingsPath(exeLongPath);
+  if (base.back() != '/') base += '/';
+  const std::string name = FileNamePart(exeLongPath);
+  const auto dot = name.find_last_of('.');
+  return base + "kxsaver/" + (dot == std::string::npos ? name : name.substr(0, dot)) + ".ini";
+}
+
+std::string UserSettingsPathForRun(const std::string& exeLongPath) {
+  static std::mutex lock;
+  static std::map<std::string, std::string> chosen;
+  const std::lock_guard<std::mutex> guard(lock);
+  if (const auto known = chosen.find(exeLongPath); known != chosen.end()) return known->second;
+  const std::string folder = FolderOf(exeLongPath);
+  const bool writable = access(folder.empty() ? "." : folder.c_str(), W_OK) == 0;
+  const char* configHome = std::getenv("XDG_CONFIG_HOME");
+  const char* home = std::getenv("HOME");
+  const std::string path =
+      ChooseUserSettingsPath(exeLongPath, writable, configHome ? configHome : "", home ? home : "");
+  if (!writable) {
+    // The config folder and its kxsaver folder; existing ones are used as they are.
+    const std::string settingsFolder = FolderOf(path);
+    mkdir(FolderOf(settingsFolder.substr(0, settingsFolder.size() - 1)).c_str(), 0700);
+    mkdir(settingsFolder.c_str(), 0700);
+  }
+  chosen.emplace(exeLongPath, path);
+  return path;
+}
+
 UserSettingsFile::UserSettingsFile(std::string exeLongPath, std::string firstArgument)
-    : path_(UserSettingsPath(exeLongPath)),
+    : path_(UserSettingsPathForRun(exeLongPath)),
       inUse_(UpperAscii(ExtensionOf(exeLongPath)) == ".SCR" || UpperAscii(firstArgument) == "/C") {}
 
 bool UserSettingsFile::Exists() const { return FileExists(path_); }

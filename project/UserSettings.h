@@ -17,6 +17,19 @@ namespace kx {
 // without a dot in its file name gets ".ini" appended to the whole file name.
 std::string UserSettingsPath(const std::string& exeLongPath);
 
+// Where the settings live for a program at `exeLongPath`: next to it (UserSettingsPath) when
+// the user may write in its folder; otherwise, as for an installed screensaver in a system
+// folder, `configHome`/kxsaver/NAME.ini, NAME being the program's file name up to its last
+// dot. `configHome` is $XDG_CONFIG_HOME, or `home`/.config when that is empty; with neither
+// the path next to the program stays.
+std::string ChooseUserSettingsPath(const std::string& exeLongPath, bool folderWritable,
+                                   const std::string& configHome, const std::string& home);
+
+// The settings path of this process for the program at `exeLongPath`: chosen once from the
+// real folder and environment, then the same for every reader and writer of the run. The
+// config folder is created (mode 0700) when it is the one chosen.
+std::string UserSettingsPathForRun(const std::string& exeLongPath);
+
 // The values of section "Setting".
 struct UserSettingValues {
   int32_t ImageSize = -1;  // 0 unscaled, 1 stretched, 2 stretched keeping the aspect ratio

@@ -106,6 +106,10 @@ class TSaverShow {
 
   // The idle handler: one step of the show. Always false (call again as soon as idle).
   bool AppIdle();
+  // The window's size has changed (a daemon's window that follows its screen): the
+  // presentation starts again at the new size and the current item is loaded and fitted
+  // anew. Call it between two idle calls.
+  void ScreenResized();
 
   // The sequencer.
   void NextItemIndex();

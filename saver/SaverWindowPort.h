@@ -29,6 +29,9 @@ class SaverWindowPort {
   // Asks the window to close. Closing takes effect once the idle call that is running (if
   // any) has returned, so a transition is always drawn to its end.
   virtual void RequestClose() = 0;
+  // True when the show must end at once (a stop signal, the window gone): long work such as
+  // a transition stops at its next step instead of being drawn to its end.
+  virtual bool Stopping() { return false; }
   virtual void SetCursorHidden(bool hidden) = 0;
   // Installs or removes the idle handler: while installed, the window calls the show's
   // AppIdle whenever its event queue is empty.

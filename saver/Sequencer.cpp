@@ -55,6 +55,19 @@ bool TSaverShow::AppIdle() {
   return false;
 }
 
+void TSaverShow::ScreenResized() {
+  if (!shown_ || Project == nullptr) return;
+  presenter_.Start(Project->Setting.DirectX);
+  DirectXActive = presenter_.DirectXActive();
+  if (LastLoaded.empty()) return;
+  NextItem = LastLoaded;
+  try {
+    LoadNextItem();
+  } catch (...) {
+    // The screen stays black until the next change.
+  }
+}
+
 void TSaverShow::ChangeItem() {
   bool loaded = false;
   try {
@@ -173,6 +186,7 @@ void TSaverShow::RunTransition(int32_t durationMs) {
     }
     DrawTransitionStep(effect, percent);
     window_.ProcessPendingMessages();
+    if (window_.Stopping()) return;
   }
 }
 

@@ -137,6 +137,9 @@ SdlAudioService::SdlAudioService(const SdlAudioOptions& options) : impl_(std::ma
   Impl* expected = nullptr;
   if (!activeService.compare_exchange_strong(expected, impl_.get()))
     throw std::logic_error("only one SDL audio service may exist at a time");
+  // SIGINT and SIGTERM belong to the program, which ends cleanly on them; SDL must not take
+  // them over.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) < 0) {
     impl_->deviceError = SDL_GetError();
     return;

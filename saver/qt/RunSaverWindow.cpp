@@ -2,8 +2,12 @@
 
 #include <QStandardPaths>
 
+#include <memory>
+
 #include "anim/qt/QtTextPainter.h"
 #include "platform/Files.h"
+#include "platform/SilentAudioService.h"
+#include "platform/SoundOwner.h"
 #include "platform/audio/SdlAudioService.h"
 #include "platform/qt/QtMessageBox.h"
 #include "project/UserSettings.h"
@@ -19,12 +23,21 @@ std::string CommonMediaFolder() {
 }
 
 void RunSaverWindow(TKXCProject& project, const SaverFolders& folders) {
-  SdlAudioService audio;
+  // When another instance (a show on another monitor) owns the sound, this one is silent.
+  const SoundOwner owner;
+  std::unique_ptr<AudioService> audio;
+  if (owner.Owns()) {
+    audio = std::make_unique<SdlAudioService>();
+  } else {
+    project.Setting.Music = false;
+    project.Setting.Sound = false;
+    audio = std::make_unique<SilentAudioService>();
+  }
   QtMessageBox messages;
   TQtTextPainter textPainter;
   SaverEnvironment environment;
   environment.clock = &DefaultClock();
-  environment.audio = &audio;
+  environment.audio = audio.get();
   environment.messages = &messages;
   environment.extractionFolder = folders.ExtractionFolder();
   environment.commonFolder = CommonMediaFolder();
@@ -37,7 +50,7 @@ void RunSaverWindow(TKXCProject& project, const SaverFolders& folders) {
 void PreviewItem(const TKXCProject& running, const std::string& itemPath) {
   const SaverFolders folders = SaverFolders::ForThisProcess();
   QtMessageBox messages;
-  PreviewItem(running, itemPath, UserSettingsPath(folders.exePath), messages,
+  PreviewItem(running, itemPath, UserSettingsPathForRun(folders.exePath), messages,
               [&folders](TKXCProject& project) { RunSaverWindow(project, folders); });
 }
 

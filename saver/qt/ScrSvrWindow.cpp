@@ -10,6 +10,8 @@
 #include <QScreen>
 #include <QWindow>
 
+#include "platform/StopSignals.h"
+
 namespace kx {
 
 bool KeyProducesCharacter(int key, const QString& text) {
@@ -148,6 +150,8 @@ void TKXfmScrSvr::RequestClose() {
       },
       Qt::QueuedConnection);
 }
+
+bool TKXfmScrSvr::Stopping() { return StopRequested(); }
 
 void TKXfmScrSvr::SetCursorHidden(bool hidden) {
   if (hidden == cursorHidden_) return;

@@ -48,6 +48,7 @@ class TKXfmScrSvr final : public QWidget, public SaverWindowPort {
   void Present(const Bitmap32& surface, bool scaled) override;
   void ProcessPendingMessages() override;
   void RequestClose() override;
+  bool Stopping() override;
   void SetCursorHidden(bool hidden) override;
   void SetIdleHandler(bool installed) override;
   void WakeForMusic() override;

@@ -21,6 +21,28 @@ TEST(SpeedTable, HoldsTwentyOneSpeeds) {
   EXPECT_EQ(SpeedIndexOf(101), -1);
 }
 
+TEST(UserSettingsPath, NextToTheProgramOrInTheUsersConfigFolder) {
+  struct Case {
+    const char* name;
+    const char* exe;
+    bool writable;
+    const char* configHome;
+    const char* home;
+    const char* path;
+  };
+  const Case cases[] = {
+      {"writable folder", "/home/ann/Sea.scr", true, "/home/ann/.cfg", "/home/ann", "/home/ann/Sea.ini"},
+      {"installed saver", "/usr/libexec/xscreensaver/kxsaver-demo", false, "", "/home/ann",
+       "/home/ann/.config/kxsaver/kxsaver-demo.ini"},
+      {"XDG_CONFIG_HOME wins", "/usr/libexec/xscreensaver/sea-life", false, "/tmp/cfg/", "/home/ann",
+       "/tmp/cfg/kxsaver/sea-life.ini"},
+      {"name up to its last dot", "/opt/Sea.Life.scr", false, "/c", "", "/c/kxsaver/Sea.Life.ini"},
+      {"no home at all: next to the program", "/opt/Sea.scr", false, "", "", "/opt/Sea.ini"},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(ChooseUserSettingsPath(c.exe, c.writable, c.configHome, c.home), c.path) << c.name;
+}
+
 TEST(UserSettingsPath, ReplacesTheExtensionWithIni) {
   EXPECT_EQ(UserSettingsPath("/usr/lib/savers/Sea.scr"), "/usr/lib/savers/Sea.ini");
   EXPECT_EQ(UserSettingsPath("/usr/lib/savers/Sea.Life.scr"), "/usr/lib/savers/Sea.Life.ini");

@@ -1,0 +1,193 @@
+#include "platform/x11/X11DaemonWindow.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <poll.h>
+
+#include <vector>
+
+#include "platform/StopSignals.h"
+
+namespace kx {
+namespace {
+
+bool g_x_error = false;
+
+int RecordXError(Display*, XErrorEvent*) {
+  g_x_error = true;
+  return 0;
+}
+
+// Xlib ends the process itself after this handler returns; we end it first, cleanly.
+int OnConnectionLost(Display*) { EmergencyExit(); }
+
+// Position of the lowest set bit and the width of a channel mask.
+void MaskShape(unsigned long mask, int& shift, int& bits) {
+  shift = 0;
+  bits = 0;
+  if (mask == 0) return;
+  while (((mask >> shift) & 1) == 0) ++shift;
+  while (((mask >> (shift + bits)) & 1) != 0) ++bits;
+}
+
+struct Channel {
+  int shift = 0, bits = 0;
+  explicit Channel(unsigned long mask) { MaskShape(mask, shift, bits); }
+  unsigned long Pack(uint32_t value8) const {
+    if (bits == 0) return 0;
+    const unsigned long scaled = bits >= 8 ? (value8 << (bits - 8)) : (value8 >> (8 - bits));
+    return scaled << shift;
+  }
+};
+
+class X11DaemonWindow final : public DaemonWindow {
+ public:
+  X11DaemonWindow(Display* display, Window window, const XWindowAttributes& attributes)
+      : display_(display),
+        window_(window),
+        visual_(attributes.visual),
+        depth_(attributes.depth),
+        width_(attributes.width),
+        height_(attributes.height),
+        screenWidth_(WidthOfScreen(attributes.screen)),
+        screenHeight_(HeightOfScreen(attributes.screen)),
+        viewable_(attributes.map_state == IsViewable) {
+    native_ = depth_ >= 24 && visual_->red_mask == 0xFF0000 && visual_->green_mask == 0xFF00 &&
+              visual_->blue_mask == 0xFF && ImageByteOrder(display_) == LSBFirst;
+    gc_ = XCreateGC(display_, window_, 0, nullptr);
+  }
+
+  ~X11DaemonWindow() override {
+    g_x_error = false;
+    if (!gone_) XSelectInput(display_, window_, NoEventMask);
+    XFreeGC(display_, gc_);
+    XSync(display_, False);
+    XCloseDisplay(display_);
+  }
+
+  int Width() const override { return width_; }
+  int Height() const override { return height_; }
+  int ScreenWidth() const override { return screenWidth_; }
+  int ScreenHeight() const override { return screenHeight_; }
+  bool Viewable() const override { return viewable_ && !gone_; }
+
+  DaemonWindowEvents ProcessEvents() override {
+    DaemonWindowEvents events;
+    while (XPending(display_) > 0) {
+      XEvent event;
+      XNextEvent(display_, &event);
+      switch (event.type) {
+        case ConfigureNotify:
+          if (event.xconfigure.window == window_ &&
+              (event.xconfigure.width != width_ || event.xconfigure.height != height_)) {
+            width_ = event.xconfigure.width;
+            height_ = event.xconfigure.height;
+            events.resized = true;
+          }
+          break;
+        case DestroyNotify:
+          if (event.xdestroywindow.window == window_) gone_ = true;
+          break;
+        case MapNotify:
+          if (event.xmap.window == window_) viewable_ = true;
+          break;
+        case UnmapNotify:
+          if (event.xunmap.window == window_) viewable_ = false;
+          break;
+        default:
+          break;
+      }
+    }
+    events.gone = gone_;
+    return events;
+  }
+
+  void WaitForEvents(int ms) override {
+    XFlush(display_);
+    if (XPending(display_) > 0) return;
+    pollfd fds[2] = {{ConnectionNumber(display_), POLLIN, 0}, {StopSignalFd(), POLLIN, 0}};
+    poll(fds, fds[1].fd >= 0 ? 2 : 1, ms);
+  }
+
+  bool Put(const Bitmap32& frame) override {
+    if (gone_ || frame.Empty()) return !gone_;
+    const int width = std::min(frame.Width(), width_), height = std::min(frame.Height(), height_);
+    if (width <= 0 || height <= 0) return true;
+    XImage* image = nullptr;
+    if (native_) {
+      // The frame's own memory: rows of 32-bit B, G, R, x, as the server wants them.
+      image = XCreateImage(display_, visual_, depth_, ZPixmap, 0,
+                           reinterpret_cast<char*>(const_cast<uint32_t*>(frame.Data())), frame.Width(),
+                           frame.Height(), 32, static_cast<int>(frame.StrideBytes()));
+    } else {
+      ConvertRows(frame, width, height);
+      image = XCreateImage(display_, visual_, depth_, ZPixmap, 0, reinterpret_cast<char*>(converted_.data()),
+                           width, height, 32, width * 4);
+    }
+    if (image == nullptr) return false;
+    g_x_error = false;
+    XPutImage(display_, window_, gc_, image, 0, 0, 0, 0, width, height);
+    image->data = nullptr;  // not Xlib's to free
+    XDestroyImage(image);
+    // Waiting for the server keeps at most one frame in flight and tells at once when the
+    // window is gone.
+    XSync(display_, False);
+    if (g_x_error) gone_ = true;
+    return !gone_;
+  }
+
+ private:
+  void ConvertRows(const Bitmap32& frame, int width, int height) {
+    const Channel red(visual_->red_mask), green(visual_->green_mask), blue(visual_->blue_mask);
+    converted_.resize(static_cast<size_t>(width) * height);
+    for (int y = 0; y < height; ++y) {
+      const uint32_t* src = frame.Row(y);
+      uint32_t* dst = converted_.data() + static_cast<size_t>(y) * width;
+      for (int x = 0; x < width; ++x) {
+        const uint32_t c = src[x];
+        dst[x] = static_cast<uint32_t>(red.Pack((c >> 16) & 0xFF) | green.Pack((c >> 8) & 0xFF) | blue.Pack(c & 0xFF));
+      }
+    }
+  }
+
+  Display* display_;
+  Window window_;
+  Visual* visual_;
+  int depth_;
+  int width_, height_;
+  int screenWidth_, screenHeight_;
+  bool viewable_;
+  bool native_ = false;
+  bool gone_ = false;
+  GC gc_;
+  std::vector<uint32_t> converted_;
+};
+
+}  // namespace
+
+std::unique_ptr<DaemonWindow> X11DaemonWindowFactory::Open(uint64_t windowId) {
+  Display* display = XOpenDisplay(nullptr);
+  if (display == nullptr) return nullptr;
+  XSetErrorHandler(RecordXError);
+  XSetIOErrorHandler(OnConnectionLost);
+  const Window window = windowId == 0 ? DefaultRootWindow(display) : static_cast<Window>(windowId);
+  g_x_error = false;
+  XWindowAttributes attributes;
+  const Status ok = XGetWindowAttributes(display, window, &attributes);
+  XSync(display, False);
+  if (ok == 0 || g_x_error || attributes.c_class != InputOutput ||
+      (attributes.visual->c_class != TrueColor && attributes.visual->c_class != DirectColor)) {
+    XCloseDisplay(display);
+    return nullptr;
+  }
+  // Size changes, the end of the window, mapping. Input stays the daemon's.
+  XSelectInput(display, window, StructureNotifyMask);
+  XSync(display, False);
+  if (g_x_error) {
+    XCloseDisplay(display);
+    return nullptr;
+  }
+  return std::make_unique<X11DaemonWindow>(display, window, attributes);
+}
+
+}  // namespace kx
