@@ -98,7 +98,7 @@ TEST(KxsceneE2E, SceneMadeInTheMakerPlaysInTheShow) {
   const bool again = shown && Screenshot(tmp / "a.png", first);
   std::this_thread::sleep_for(Ms(400));
   const bool twice = again && Screenshot(tmp / "b.png", second);
-  kill(child, SIGTERM);
+  kill(child, SIGKILL);
   int status = 0;
   waitpid(child, &status, 0);
   ASSERT_TRUE(shown) << "the scene never filled the screen";
