@@ -32,6 +32,7 @@ namespace {
 // How long the windows of a mode may take to close after a stop signal before the process
 // removes its files and ends without them.
 constexpr int kStopGraceMs = 1000;
+constexpr int kCloseRetryMs = 50;
 
 bool DisplayAvailable() {
   for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) {
@@ -52,6 +53,11 @@ void CloseWindowsOnStopSignal(QCoreApplication& app) {
     while (read(fd, buffer, sizeof buffer) > 0) {
     }
     notifier->setEnabled(false);
+    // A window that opens after the signal (the mode was still preparing) closes as soon as
+    // it is up.
+    auto* closer = new QTimer(QCoreApplication::instance());
+    QObject::connect(closer, &QTimer::timeout, [] { QApplication::closeAllWindows(); });
+    closer->start(kCloseRetryMs);
     QApplication::closeAllWindows();
     QTimer::singleShot(kStopGraceMs, [] { kx::EmergencyExit(); });
   });

@@ -28,7 +28,8 @@ void RunHackWindow(TKXCProject& project, const SaverFolders& folders, uint64_t w
   // A settings dialog's small preview plays silent, and so does every instance but the one
   // that owns the sound.
   std::unique_ptr<SoundOwner> owner;
-  bool audible = !IsSmallPreviewWindow(window->Width(), window->Height(), window->ScreenWidth(), window->ScreenHeight());
+  bool audible = (project.Setting.Music || project.Setting.Sound) &&
+                 !IsSmallPreviewWindow(window->Width(), window->Height(), window->ScreenWidth(), window->ScreenHeight());
   if (audible) {
     owner = std::make_unique<SoundOwner>();
     audible = owner->Owns();

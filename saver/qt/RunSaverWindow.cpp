@@ -24,9 +24,11 @@ std::string CommonMediaFolder() {
 
 void RunSaverWindow(TKXCProject& project, const SaverFolders& folders) {
   // When another instance (a show on another monitor) owns the sound, this one is silent.
-  const SoundOwner owner;
+  // A show without sound leaves the sound to others.
+  std::unique_ptr<SoundOwner> owner;
+  if (project.Setting.Music || project.Setting.Sound) owner = std::make_unique<SoundOwner>();
   std::unique_ptr<AudioService> audio;
-  if (owner.Owns()) {
+  if (owner && owner->Owns()) {
     audio = std::make_unique<SdlAudioService>();
   } else {
     project.Setting.Music = false;
