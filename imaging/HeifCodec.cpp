@@ -38,6 +38,10 @@ struct OptionsFree {
 
 bool Fail(std::string& error, const char* kind, const heif_error& err) {
   const std::string message = err.message != nullptr && *err.message != '\0' ? err.message : "unknown error";
+  if (err.subcode == heif_suberror_Security_limit_exceeded) {
+    error = "Picture is too large (" + message + ")";
+    return false;
+  }
   switch (err.code) {
     case heif_error_Memory_allocation_error:
       error = codec::kOutOfMemory;
