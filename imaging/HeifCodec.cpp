@@ -111,6 +111,7 @@ bool DecodeHeif(const uint8_t* data, size_t size, Bitmap32& out, std::string& er
     }
     options->ignore_transformations = 0;
     options->convert_hdr_to_8bit = 1;
+    options->strict_decoding = 1;  // damage is an error, not a picture patched up with warnings
     heif_image* rawImage = nullptr;
     err = heif_decode_image(handle.get(), &rawImage, heif_colorspace_RGB,
                             alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, options.get());
