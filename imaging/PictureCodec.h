@@ -2,11 +2,18 @@
 // Picture decoding and encoding into and from the engine's Bitmap32.
 //
 // Every decoder detects nothing by file name: the format is taken from the data itself
-// (JPEG SOI, PNG signature, "GIF87a"/"GIF89a", "BM"). A decoder never crashes on bad data: it
+// (JPEG SOI, PNG signature, "GIF87a"/"GIF89a", "BM", "RIFF....WEBP", an ISO media "ftyp" box
+// with a HEIF or AVIF brand, the TIFF byte-order mark). A decoder never crashes on bad data: it
 // returns false with a clear message in `error` for damaged, truncated or unsupported data,
 // and refuses pictures larger than kMaxPicturePixels without allocating them. On failure the
 // output bitmap is left as it was. Data that is cut short anywhere before its end marker
 // (JPEG EOI, PNG IEND; for GIF the end of the frames that are read) counts as truncated.
+//
+// Photos come the right way up from the generic entries (DecodePicture, DecodePictureFile):
+// the EXIF orientation of a JPEG and the Orientation tag of a TIFF are applied there, and
+// HEIF/AVIF always come with their own rotation and mirroring applied. The decoders of one
+// format (DecodeJpeg, DecodeTiff) give the pixels as stored, which is what scene packages and
+// other callers that place pictures themselves rely on.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -19,15 +26,16 @@ namespace kx {
 // Pictures above this many pixels are refused (64 megapixels).
 inline constexpr int64_t kMaxPicturePixels = 64ll * 1024 * 1024;
 
-enum class PictureFormat { Unknown, Jpeg, Png, Gif, Bmp };
+enum class PictureFormat { Unknown, Jpeg, Png, Gif, Bmp, Webp, Heif, Avif, Tiff };
 
 PictureFormat DetectPictureFormat(const uint8_t* data, size_t size);
-// "JPEG", "PNG", "GIF", "BMP" or "unknown", for messages.
+// "JPEG", "PNG", "GIF", "BMP", "WebP", "HEIF", "AVIF", "TIFF" or "unknown", for messages.
 const char* PictureFormatName(PictureFormat format);
 
-// Decodes any supported picture (for GIF: the first frame, composed on its logical screen).
-// The result is opaque except where the picture itself carries alpha (PNG alpha, GIF
-// transparency), which is kept in the alpha byte.
+// Decodes any supported picture (for GIF and animated WebP: the first frame, composed on its
+// canvas; for TIFF: the first page), upright. The result is opaque except where the picture
+// itself carries alpha (PNG, WebP, HEIF/AVIF and TIFF alpha, GIF transparency), which is kept
+// straight (not premultiplied) in the alpha byte.
 bool DecodePicture(const uint8_t* data, size_t size, Bitmap32& out, std::string& error);
 bool DecodePicture(const std::vector<uint8_t>& data, Bitmap32& out, std::string& error);
 // Reads the file and decodes it; the error names the file.
@@ -54,6 +62,31 @@ bool DecodeGif(const uint8_t* data, size_t size, Bitmap32& out, std::string& err
 // and top-down rows; the Windows 3 header and its later forms and the OS/2 1.x header.
 // Compressed kinds (RLE, embedded JPEG/PNG) are refused. Always opaque.
 bool DecodeBmp(const uint8_t* data, size_t size, Bitmap32& out, std::string& error);
+
+// WebP: lossy and lossless, with or without alpha; an animation gives its first frame
+// composed on the canvas (uncovered canvas pixels are 0x00000000).
+bool DecodeWebp(const uint8_t* data, size_t size, Bitmap32& out, std::string& error);
+// HEIF (HEIC, HEVC-coded) and AVIF (AV1-coded) through libheif: the primary image, with the
+// file's rotation, mirroring and crop applied (in HEIF they are part of the picture, not a
+// hint). Higher bit depths are reduced to 8 bits. Coding kinds that this libheif has no
+// decoder for are refused as unsupported.
+bool DecodeHeif(const uint8_t* data, size_t size, Bitmap32& out, std::string& error);
+// TIFF: the first page, in any layout libtiff's RGBA reader handles (strips or tiles, every
+// photometric kind it knows, 1 to 16 bits, associated or unassociated alpha). Rows as stored:
+// when `orientation` is given it receives the Orientation tag (1..8; 1 when absent or out of
+// range) for the caller to apply.
+bool DecodeTiff(const uint8_t* data, size_t size, Bitmap32& out, int* orientation, std::string& error);
+
+// Orientation as EXIF and TIFF number it: 1 is upright; 2 mirrored left-right; 3 turned
+// half round; 4 mirrored top-bottom; 5 mirrored along the main diagonal (transposed); 6 needs a
+// quarter turn clockwise to be upright; 7 mirrored along the other diagonal; 8 needs a quarter
+// turn anticlockwise. Makes `picture` upright. Values 2 to 4 work in place; 5 to 8 need one
+// picture-sized buffer (false, picture unchanged, when it cannot be had). Other values do
+// nothing.
+bool ApplyOrientation(Bitmap32& picture, int orientation, std::string& error);
+// The orientation recorded in a JPEG's EXIF segment (APP1 "Exif"), 1 when there is none or it
+// cannot be read. Reads only the first IFD, within bounds, so hostile data costs nothing.
+int JpegExifOrientation(const uint8_t* data, size_t size);
 
 // Encoders, for the tools, the demo media and the test fixtures.
 struct JpegOptions {

@@ -7,6 +7,7 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libjpeg62-turbo-dev libpng-dev zlib1g-dev libgif-dev
+  libwebp-dev libheif-dev libtiff-dev
   qt6-base-dev qt6-qpa-plugins
   libsdl2-mixer-dev
   nlohmann-json3-dev

@@ -64,6 +64,15 @@ std::vector<Fixture> Fixtures() {
     for (int i = 0; i < 12; ++i) layout.values.push_back(bits == 8 ? i % 2 : 0x010203u * i);
     out.push_back({"bmp" + std::to_string(bits), test::WriteBmp(layout), false});
   }
+  out.push_back({"webp_lossy", test::WriteWebp(picture, false, 80), false});
+  out.push_back({"webp_lossless", test::WriteWebp(picture, true), false});
+  out.push_back({"webp_animated", test::WriteAnimatedWebp({picture, test::PatternPicture(20, 12)}), false});
+  for (const bool avif : {false, true})
+    if (test::CanWriteHeif(avif)) out.push_back({avif ? "avif" : "heic", test::WriteHeif(picture, avif), false});
+  // libtiff writes the directory after the pixels; its last 4 bytes (the offset of a next
+  // directory, 0) may go missing without harm.
+  out.push_back({"tiff", test::WriteTiff(picture, {}), true});
+  out.push_back({"tiff_tiled_lzw", test::WriteTiff(picture, {.compression = 5, .tile = 16}), true});
   return out;
 }
 
@@ -176,6 +185,47 @@ Bytes BmpWithSize(int32_t width, int32_t height) {
   return file;
 }
 
+// A lossless WebP whose VP8L header claims the given size (each side 1 .. 16384).
+Bytes WebpWithSize(uint32_t width, uint32_t height) {
+  Bytes file = test::WriteWebp(Bitmap32(1, 1, 0xFF000000), true);
+  EXPECT_EQ(std::string(file.begin() + 12, file.begin() + 16), "VP8L");
+  const uint32_t bits = (width - 1) | ((height - 1) << 14) | (uint32_t{file[21 + 3]} & 0xF0) << 24;
+  for (int i = 0; i < 4; ++i) file[21 + i] = static_cast<uint8_t>(bits >> (8 * i));
+  return file;
+}
+
+// A HEIC or AVIF file whose image spatial extent ("ispe") claims the given size.
+Bytes HeifWithSize(bool avif, uint32_t width, uint32_t height) {
+  Bytes file = test::WriteHeif(Bitmap32(64, 64, 0xFF808080), avif);
+  const std::string text(file.begin(), file.end());
+  const size_t at = text.find("ispe");
+  EXPECT_NE(at, std::string::npos);
+  for (int i = 0; i < 4; ++i) {
+    file[at + 8 + i] = static_cast<uint8_t>(width >> (24 - 8 * i));
+    file[at + 12 + i] = static_cast<uint8_t>(height >> (24 - 8 * i));
+  }
+  return file;
+}
+
+// A little-endian TIFF laid out by hand: one grey strip of one byte, whatever the size says.
+Bytes TiffWithSize(uint32_t width, uint32_t height) {
+  Bytes file = {'I', 'I', 42, 0, 8, 0, 0, 0};
+  const uint16_t entries[][2] = {{256, 4}, {257, 4}, {258, 3}, {259, 3}, {262, 3}, {273, 4}, {277, 3}, {278, 4}, {279, 4}};
+  const uint32_t values[] = {width, height, 8, 1, 1, 8 + 2 + 9 * 12 + 4, 1, height, 1};
+  auto put = [&](uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) file.push_back(static_cast<uint8_t>(v >> (8 * i)));
+  };
+  put(9, 2);
+  for (int i = 0; i < 9; ++i) {
+    put(entries[i][0], 2), put(entries[i][1], 2), put(1, 4);
+    put(values[i], entries[i][1] == 3 ? 2 : 4);
+    if (entries[i][1] == 3) put(0, 2);
+  }
+  put(0, 4);
+  file.push_back(0x80);
+  return file;
+}
+
 TEST(DamagedInput, SizesInHeadersAreCheckedBeforeAllocating) {
   // The exact messages show that the size check came first: allocating 10^10 pixels would
   // have failed with an out-of-memory message instead.
@@ -197,7 +247,27 @@ TEST(DamagedInput, SizesInHeadersAreCheckedBeforeAllocating) {
       {"bmp_one_long_row", BmpWithSize(70000000, 1), "Picture is too large (70000000 x 1)"},
       {"bmp_zero_height", BmpWithSize(1, 0), "Picture has an invalid size (1 x 0)"},
       {"bmp_min_height", BmpWithSize(1, INT32_MIN), "Picture is too large (1 x 2147483648)"},
+      {"webp_huge", WebpWithSize(16384, 16384), "Picture is too large (16384 x 16384)"},
+      {"tiff_huge", TiffWithSize(100000, 100000), "Picture is too large (100000 x 100000)"},
+      {"tiff_one_long_row", TiffWithSize(70000000, 1), "Picture is too large (70000000 x 1)"},
+      {"tiff_zero_width", TiffWithSize(0, 5), nullptr},
   };
+  std::vector<Case> more;
+  for (const bool avif : {false, true}) {
+    if (!test::CanWriteHeif(avif)) continue;
+    more.push_back({avif ? "avif_huge" : "heic_huge", HeifWithSize(avif, 60000, 60000), "Picture is too large (60000 x 60000)"});
+    // Beyond the side libheif is told to accept at all: its own message.
+    more.push_back({avif ? "avif_beyond_side" : "heic_beyond_side", HeifWithSize(avif, 100000, 100000), nullptr});
+  }
+  for (const Case& c : more) {
+    SCOPED_TRACE(c.name);
+    Bitmap32 picture;
+    std::string error;
+    EXPECT_FALSE(DecodePicture(c.file, picture, error));
+    if (c.message) EXPECT_EQ(error, c.message);
+    else EXPECT_NE(error.find("too large"), std::string::npos) << error;
+    EXPECT_TRUE(picture.Empty());
+  }
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Bitmap32 picture;

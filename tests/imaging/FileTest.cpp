@@ -25,6 +25,25 @@ TEST(PictureFormat, DetectedFromTheDataAlone) {
       {"bmp", {'B', 'M'}, PictureFormat::Bmp},
       {"bmp_lower_case", {'b', 'm'}, PictureFormat::Unknown},
       {"empty", {}, PictureFormat::Unknown},
+      {"webp", {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'E', 'B', 'P'}, PictureFormat::Webp},
+      {"riff_wave", {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'}, PictureFormat::Unknown},
+      {"tiff_little_endian", {'I', 'I', 42, 0}, PictureFormat::Tiff},
+      {"tiff_big_endian", {'M', 'M', 0, 42}, PictureFormat::Tiff},
+      {"bigtiff", {'I', 'I', 43, 0}, PictureFormat::Tiff},
+      {"tiff_mixed_order", {'I', 'I', 0, 42}, PictureFormat::Unknown},
+      {"heic", {0, 0, 0, 24, 'f', 't', 'y', 'p', 'h', 'e', 'i', 'c', 0, 0, 0, 0, 'm', 'i', 'f', '1', 'h', 'e', 'i', 'c'},
+       PictureFormat::Heif},
+      {"heix", {0, 0, 0, 16, 'f', 't', 'y', 'p', 'h', 'e', 'i', 'x', 0, 0, 0, 0}, PictureFormat::Heif},
+      {"avif", {0, 0, 0, 20, 'f', 't', 'y', 'p', 'a', 'v', 'i', 'f', 0, 0, 0, 0, 'm', 'i', 'f', '1'}, PictureFormat::Avif},
+      {"mif1_with_avif_brand",
+       {0, 0, 0, 24, 'f', 't', 'y', 'p', 'm', 'i', 'f', '1', 0, 0, 0, 0, 'm', 'i', 'f', '1', 'a', 'v', 'i', 'f'},
+       PictureFormat::Avif},
+      {"msf1", {0, 0, 0, 16, 'f', 't', 'y', 'p', 'm', 's', 'f', '1', 0, 0, 0, 0}, PictureFormat::Heif},
+      {"mp4_video", {0, 0, 0, 20, 'f', 't', 'y', 'p', 'i', 's', 'o', 'm', 0, 0, 0, 0, 'm', 'p', '4', '1'},
+       PictureFormat::Unknown},
+      // A brand after the box's end does not count.
+      {"brand_beyond_the_box", {0, 0, 0, 16, 'f', 't', 'y', 'p', 'i', 's', 'o', 'm', 0, 0, 0, 0, 'a', 'v', 'i', 'f'},
+       PictureFormat::Unknown},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

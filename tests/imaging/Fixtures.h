@@ -76,6 +76,33 @@ struct BmpLayout {
 };
 Bytes WriteBmp(const BmpLayout& layout);
 
+// ---- WebP, HEIF/AVIF, TIFF: written with the libraries' own encoders ----
+Bytes WriteWebp(const Bitmap32& picture, bool lossless, int quality = 95);
+// An animation of the frames (all of the first frame's size), 100 ms each.
+Bytes WriteAnimatedWebp(const std::vector<Bitmap32>& frames);
+// Whether this libheif can write HEIC (HEVC) or AVIF (AV1).
+bool CanWriteHeif(bool avif);
+// Alpha is written when any pixel is not opaque; `orientation` (1..8, EXIF numbering) is
+// stored as the file's rotation and mirroring.
+Bytes WriteHeif(const Bitmap32& picture, bool avif, int orientation = 1);
+struct TiffLayout {
+  int samples = 3;             // 1 grey (from the red channel), 3 RGB, 4 RGBA
+  int bitsPerSample = 8;       // 8 or 16
+  bool associatedAlpha = false;  // premultiplied alpha instead of straight
+  int orientation = 1;         // the Orientation tag; 0 writes none
+  int compression = 1;         // COMPRESSION_*
+  int tile = 0;                // > 0: tiles of this size instead of strips
+  int pages = 1;               // further pages are filled with black
+};
+Bytes WriteTiff(const Bitmap32& picture, const TiffLayout& layout);
+// The JPEG with an EXIF segment (APP1) holding the orientation, placed after its JFIF segment.
+Bytes WithExifOrientation(const Bytes& jpeg, int orientation, bool bigEndian);
+
+// A w x h picture whose four quarters have the given 0xAARRGGBB colours.
+Bitmap32 Quadrants(int w, int h, uint32_t topLeft, uint32_t topRight, uint32_t bottomLeft, uint32_t bottomRight);
+// Each channel (alpha included) of a and b within `tolerance`.
+bool Near(uint32_t a, uint32_t b, int tolerance);
+
 // An opaque picture with a distinct colour per pixel (for exact round trips).
 Bitmap32 PatternPicture(int width, int height);
 

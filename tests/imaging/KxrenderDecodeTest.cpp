@@ -41,10 +41,41 @@ TEST(KxrenderDecode, WritesThePicturesPixelsAsPng) {
   EXPECT_EQ(back, picture);
 }
 
+TEST(KxrenderDecode, PhotoKindsComeOutUprightWithTheirAlpha) {
+  // Upright: red, green / blue, white quarters. Stored for orientation 8 (a quarter turn
+  // anticlockwise to be upright): blue, red / white, green, the sides swapped.
+  const Bitmap32 upright = test::Quadrants(40, 20, 0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF);
+  const Bitmap32 stored = test::Quadrants(20, 40, 0xFF0000FF, 0xFFFF0000, 0xFFFFFFFF, 0xFF00FF00);
+  Bitmap32 translucent = upright;
+  translucent.SetPixel(3, 3, 0x40123456);
+  struct Case {
+    const char* name;
+    test::Bytes file;
+    const Bitmap32& expected;
+  } cases[] = {
+      {"in.tif", test::WriteTiff(stored, {.orientation = 8}), upright},
+      {"in.webp", test::WriteWebp(translucent, true), translucent},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string error, err;
+    const std::string in = test::TempPath(c.name), out = test::TempPath(std::string(c.name) + ".png");
+    ASSERT_TRUE(WriteWholeFile(in, c.file, error)) << error;
+    ASSERT_EQ(RunKxrender("decode " + in + " " + out, err), 0) << err;
+    EXPECT_EQ(err, "") << "nothing on stderr";
+    Bitmap32 back;
+    ASSERT_TRUE(DecodePictureFile(out, back, error)) << error;
+    EXPECT_EQ(back, c.expected);
+  }
+}
+
 TEST(KxrenderDecode, FailuresExitNonZeroWithAMessage) {
   std::string error;
   const std::string damaged = test::TempPath("damaged.bmp");
   ASSERT_TRUE(WriteWholeFile(damaged, {'B', 'M', 1, 2, 3}, error));
+  const std::string cutTiff = test::TempPath("cut.tif");
+  const test::Bytes tiff = test::WriteTiff(test::PatternPicture(30, 20), {});
+  ASSERT_TRUE(WriteWholeFile(cutTiff, test::Bytes(tiff.begin(), tiff.begin() + tiff.size() / 2), error));
   struct Case {
     const char* name;
     std::string arguments;
@@ -52,6 +83,7 @@ TEST(KxrenderDecode, FailuresExitNonZeroWithAMessage) {
   } cases[] = {
       {"missing_file", "decode " + test::TempPath("none.jpg") + " " + test::TempPath("x.png"), "Cannot open"},
       {"damaged_file", "decode " + damaged + " " + test::TempPath("y.png"), "Damaged or truncated BMP data"},
+      {"truncated_tiff", "decode " + cutTiff + " " + test::TempPath("z.png"), "Damaged or truncated TIFF data"},
       {"missing_argument", "decode " + damaged, "expected IN and OUT.png"},
       {"unknown_command", "frobnicate", "unknown command"},
   };

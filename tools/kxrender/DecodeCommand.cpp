@@ -1,5 +1,6 @@
-// kxrender decode IN OUT.png: runs a picture through the engine's own decoders (format
-// taken from the data, as the engine does) and writes what they made as PNG, alpha kept.
+// kxrender decode IN OUT.png: runs a picture of any kind the show takes (JPEG, PNG, GIF, BMP,
+// WebP, HEIF/AVIF, TIFF) through the engine's own decoders (format taken from the data, photos
+// turned upright, as the engine does) and writes what they made as PNG, alpha kept.
 #include <cstdio>
 
 #include "imaging/PictureCodec.h"
