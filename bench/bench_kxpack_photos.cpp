@@ -6,6 +6,8 @@
 // kxpack decodes every photo once as a check and streams them into the screensaver; cp only
 // copies bytes, so the ratio shows what the check costs. N is 500, or the first argument, or
 // KX_BENCH_PHOTOS, for a quick run.
+#include <fcntl.h>
+#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -20,6 +22,8 @@
 #include "imaging/PictureCodec.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
+
+extern char** environ;
 
 namespace {
 
@@ -38,16 +42,18 @@ Run RunChild(const std::vector<std::string>& args) {
   for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
   const auto start = std::chrono::steady_clock::now();
-  const pid_t pid = fork();
-  if (pid == 0) {
-    std::freopen("/dev/null", "w", stderr);
-    execvp(argv[0], argv.data());
-    _exit(127);
-  }
+  // posix_spawn starts the child without a copy of this process's memory, so the child's
+  // peak is its own and not the benchmark's photos.
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  pid_t pid = -1;
+  const bool started = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0;
+  posix_spawn_file_actions_destroy(&actions);
   Run run;
   int status = 0;
   struct rusage usage {};
-  if (pid > 0 && wait4(pid, &status, 0, &usage) == pid) {
+  if (started && wait4(pid, &status, 0, &usage) == pid) {
     run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     run.peakKiB = usage.ru_maxrss;
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -89,20 +95,41 @@ int main(int argc, char** argv) {
 
   std::printf("bench_kxpack_photos: writing %d photos of %d x %d ...\n", count, kWidth, kHeight);
   std::fflush(stdout);
-  std::vector<std::vector<uint8_t>> variants(kVariants);
-  std::string error;
-  int64_t totalBytes = 0;
-  for (int i = 0; i < count; ++i) {
-    auto& jpeg = variants[i % kVariants];
-    if (jpeg.empty() && !kx::EncodeJpeg(Photo(i % kVariants), 90, jpeg, error)) {
-      std::fprintf(stderr, "%s\n", error.c_str());
-      return 1;
+  // The photos are made in a child process, so that this process stays small: a child's
+  // peak memory counts the memory of its parent up to the moment it starts its program.
+  const pid_t maker = fork();
+  if (maker == 0) {
+    std::vector<std::vector<uint8_t>> variants(kVariants);
+    std::string error;
+    int64_t totalBytes = 0;
+    for (int i = 0; i < count; ++i) {
+      auto& jpeg = variants[i % kVariants];
+      if (jpeg.empty() && !kx::EncodeJpeg(Photo(i % kVariants), 90, jpeg, error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        _exit(1);
+      }
+      if (!kx::WriteWholeFile(photos + "/IMG_" + std::to_string(i + 1) + ".jpg", jpeg, error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        _exit(1);
+      }
+      totalBytes += static_cast<int64_t>(jpeg.size());
     }
-    if (!kx::WriteWholeFile(photos + "/IMG_" + std::to_string(i + 1) + ".jpg", jpeg, error)) {
-      std::fprintf(stderr, "%s\n", error.c_str());
-      return 1;
-    }
-    totalBytes += static_cast<int64_t>(jpeg.size());
+    FILE* total = std::fopen((dir + "bytes").c_str(), "w");
+    if (total == nullptr) _exit(1);
+    std::fprintf(total, "%lld\n", static_cast<long long>(totalBytes));
+    std::fclose(total);
+    _exit(0);
+  }
+  int makerStatus = 0;
+  if (maker < 0 || waitpid(maker, &makerStatus, 0) != maker || !WIFEXITED(makerStatus) || WEXITSTATUS(makerStatus) != 0) {
+    std::fprintf(stderr, "bench_kxpack_photos: writing the photos failed\n");
+    kx::RemoveTreeNoFollow(dir);
+    return 1;
+  }
+  long long totalBytes = 0;
+  if (FILE* total = std::fopen((dir + "bytes").c_str(), "r")) {
+    if (std::fscanf(total, "%lld", &totalBytes) != 1) totalBytes = 0;
+    std::fclose(total);
   }
   sync();
 
