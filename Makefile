@@ -20,8 +20,9 @@ build: configure
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
-demo: build
-	@cmake --build $(BUILD) --target demo
+# Only what the demo needs (engine, kxpack, media generators), not the test suite.
+demo: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target demo
 
 gallery: build
 	@cmake --build $(BUILD) --target gallery

@@ -184,8 +184,10 @@ TfmSettingWindow::TfmSettingWindow(QWidget* owner) : QDialog(owner) {
   QWidget* g = TabSheet1;
   cbMusic = CheckBox(g, "cbMusic", "Enable Music", 29, 14, 105);
   cbSound = CheckBox(g, "cbSound", "Enable Sound Effects", 142, 14, 160);
-  cbDirectX = CheckBox(g, "cbDirectX", "Use DirectX (Faster Animation)", 29, 40, 260);
-  Caption(g, "Direct X Quality", 29, 70);
+  // The settings keep their stored names DirectX and DirectXQuality; what they switch here is
+  // scaled rendering: scenes drawn at 1024 x 768, 800 x 600 or 640 x 480 and scaled to the screen.
+  cbDirectX = CheckBox(g, "cbDirectX", "Scaled Rendering (Faster Animation)", 29, 40, 260);
+  Caption(g, "Scaled Size", 29, 70);
   cbImageQuality = DropDown(g, "cbImageQuality", {"Highest (Slower)", "Normal ", "Low (Faster)"}, 141, 67);
   Caption(g, "Image Size", 29, 100);
   cbImageSize = DropDown(g, "cbImageSize", {"Original Size", "Stretch-Full", "Stretch-Proportional"}, 141, 97);

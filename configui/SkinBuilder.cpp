@@ -821,7 +821,7 @@ class Builder {
 
 void ApplyPlaceholdersIn(TfmKXCOnfigWindow& window, const QWidget* container, const TKXCProject& project) {
   auto replace = [&](const QString& text) {
-    return QString::fromStdString(ReplacePlaceholders(text.toStdString(), project));
+    return QString::fromStdString(ReplaceCaptionPlaceholders(text.toStdString(), project));
   };
   for (const SkinComponent& c : window.Components) {
     if (c.Parent != container) continue;
@@ -843,7 +843,7 @@ void ApplyPlaceholdersIn(TfmKXCOnfigWindow& window, const QWidget* container, co
       }
       case C::MyMemo: {
         auto* memo = static_cast<TMyMemo*>(c.Object);
-        memo->SetText(ReplacePlaceholders(memo->Text(), project));
+        memo->SetText(ReplaceCaptionPlaceholders(memo->Text(), project));
         break;
       }
       case C::Panel:

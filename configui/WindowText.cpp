@@ -71,4 +71,11 @@ std::string ReplacePlaceholders(const std::string& text, const TKXCProject& proj
   return ReplaceAll(out, "<Website>", SkinTextToUtf8(s.Website));
 }
 
+std::string ReplaceCaptionPlaceholders(const std::string& text, const TKXCProject& project) {
+  std::string out = text;
+  if (Trim(project.Setting.Publisher).empty())
+    for (const char* credit : {"by <CompanyName>", "By <CompanyName>", "BY <CompanyName>"}) out = ReplaceAll(out, credit, "");
+  return ReplacePlaceholders(out, project);
+}
+
 }  // namespace kx

@@ -28,5 +28,8 @@ std::string BuildWindowText(const TKXForm& form);
 std::vector<SourceLine> BuildWindowLines(const TKXForm& form);
 
 std::string ReplacePlaceholders(const std::string& text, const TKXCProject& project);
+// The same for texts shown on controls: when the project names no publisher, a credit
+// "by <CompanyName>" goes as a whole, so that no lone "by" is left on the window.
+std::string ReplaceCaptionPlaceholders(const std::string& text, const TKXCProject& project);
 
 }  // namespace kx

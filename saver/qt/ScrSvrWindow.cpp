@@ -32,7 +32,11 @@ bool KeyProducesCharacter(int key, const QString& text) {
 
 TKXfmScrSvr::TKXfmScrSvr(TKXCProject& project, SaverEnvironment environment)
     : QWidget(nullptr, Qt::FramelessWindowHint), project_(project), show_(*this, std::move(environment)) {
-  setWindowTitle(QStringLiteral("fmKXScrSvr"));
+  // Task lists and window managers show the screensaver by its product name. Settings texts
+  // are UTF-8 from kxpack, or Latin-1 from older builders.
+  QString title = QString::fromUtf8(project_.Setting.ProductName);
+  if (title.contains(QChar::ReplacementCharacter)) title = QString::fromLatin1(project_.Setting.ProductName);
+  setWindowTitle(title.isEmpty() ? QStringLiteral("kxsaver") : title);
   setAttribute(Qt::WA_OpaquePaintEvent);
   setAttribute(Qt::WA_NoSystemBackground);
   setMouseTracking(true);

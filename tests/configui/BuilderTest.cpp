@@ -189,6 +189,18 @@ TEST(Builder, ThePlaceholdersReachOnlyTheWindowAndItsPanels) {
   EXPECT_EQ(s.Control<TLabel>("OnSheet")->Caption(), "<ScreensaverName>");
 }
 
+TEST(Builder, NoPublisherLeavesNoLoneBy) {
+  SkinWindow s;
+  s.project.Setting.ProductName = "Sea";
+  s.project.Setting.Publisher = "";
+  s.Build(Join({Block("Credit: TLabel", {"Caption = '<ScreensaverName> by <CompanyName>'"}),
+                Block("Bit: TBitBtn", {"Caption = 'By <CompanyName>'"}),
+                Block("Word: TLabel", {"Caption = 'stand by <ScreensaverName>'"})}));
+  EXPECT_EQ(s.Control<TLabel>("Credit")->Caption(), "Sea ");
+  EXPECT_EQ(s.Control<TBitBtn>("Bit")->text(), "");
+  EXPECT_EQ(s.Control<TLabel>("Word")->Caption(), "stand by Sea");
+}
+
 TEST(Builder, TheFrameFollowsTheWindowsProperties) {
   struct Case {
     const char* name;
