@@ -1,5 +1,6 @@
 // kxpack: packaging for the engine. It writes finished screensavers (the engine with a
-// payload appended) and describes payloads as JSON.
+// payload appended), describes payloads as JSON and installs screensavers for the Linux
+// screensaver daemons.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -7,6 +8,7 @@
 #include "payload/Marker.h"
 #include "tools/kxpack/BuildCommand.h"
 #include "tools/kxpack/DescribeCommand.h"
+#include "tools/kxpack/InstallCommand.h"
 #include "tools/kxpack/SceneCommands.h"
 #include "tools/kxpack/SkinCommand.h"
 
@@ -29,6 +31,8 @@ const Command kCommands[] = {
     {"inspect", "inspect FILE            describe a screensaver, container or scene package as JSON", kx::RunInspectCommand},
     {"scene", "scene DESCRIPTION OUT.kxp  write a scene package", kx::RunSceneCommand},
     {"skin", "skin SOURCE OUT.kxu      write a skin file from readable form texts", kx::RunSkinCommand},
+    {"install", "install SAVER [--name NAME] (--prefix DIR [--destdir STAGE] | --user)  install for the screensaver daemons", kx::RunInstallCommand},
+    {"uninstall", "uninstall NAME (--prefix DIR [--destdir STAGE] | --user)  remove an installed screensaver", kx::RunUninstallCommand},
     {"marker", "marker                  print the 13 container marker bytes in hex", RunMarkerCommand},
 };
 
