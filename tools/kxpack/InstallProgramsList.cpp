@@ -216,6 +216,7 @@ bool EditProgramsList(const std::string& text, const std::string& saverPath, con
     // whatever follows the block.
     std::string& tail = kept.back();
     if (!lastContinued && Continues(tail)) tail = WithoutContinuation(tail);
+    i = b.last;
   }
 
   if (!entry.empty()) {
