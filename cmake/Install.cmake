@@ -43,6 +43,7 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Screensaver engine: shows of pictures and
 set(CPACK_PACKAGE_DESCRIPTION
     "kxsaver plays shows of still pictures and animated water scenes with transitions and music\n as a screensaver for xscreensaver, MATE and Xfce. kxpack packs and installs screensavers,\n kxrender draws what the engine draws without a display. Includes the demo screensaver\n kxsaver-demo.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_INSTALL_PREFIX /usr)
 # Staged with DESTDIR so that the paths inside the demo's settings panel and desktop entry
 # name /usr, not the staging folder.
 set(CPACK_SET_DESTDIR ON)
