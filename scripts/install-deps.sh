@@ -13,6 +13,7 @@ PACKAGES=(
   nlohmann-json3-dev
   libx11-dev
   xvfb xauth xdotool imagemagick x11-utils
+  xscreensaver desktop-file-utils dpkg-dev procps
   fonts-liberation fonts-dejavu-core
 )
 

@@ -1,7 +1,9 @@
 #include "tools/kxpack/BuildCommand.h"
 
 #include <fcntl.h>
+#include <spawn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -78,6 +80,29 @@ std::string UnreadableReason(const std::string& path) {
   const bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
   close(fd);
   return regular ? "" : "not a regular file";
+}
+
+// The engine's bytes without debug information: a build with debug information would make
+// every finished screensaver twenty times its size. objcopy (binutils) drops the debug
+// sections and keeps the symbols; without it, or for an engine that is not ELF, the bytes
+// are taken as they are.
+bool ReadEngineWithoutDebugInfo(const std::string& engine, const std::string& scratch, std::string& bytes) {
+  if (!ReadFileBytes(engine, bytes)) return false;
+  if (bytes.compare(0, 4, "\x7f" "ELF") != 0) return true;
+  const char* argv[] = {"objcopy", "--strip-debug", engine.c_str(), scratch.c_str(), nullptr};
+  pid_t pid;
+  int status = 0;
+  std::string stripped;
+  posix_spawn_file_actions_t quiet;  // objcopy's complaints about an unusual engine are not ours
+  posix_spawn_file_actions_init(&quiet);
+  posix_spawn_file_actions_addopen(&quiet, 2, "/dev/null", O_WRONLY, 0);
+  if (posix_spawnp(&pid, "objcopy", &quiet, nullptr, const_cast<char* const*>(argv), environ) == 0 &&
+      waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0 &&
+      ReadFileBytes(scratch, stripped) && !stripped.empty())
+    bytes.swap(stripped);
+  posix_spawn_file_actions_destroy(&quiet);
+  unlink(scratch.c_str());
+  return true;
 }
 
 }  // namespace
@@ -213,7 +238,11 @@ bool BuildScreensaver(const PackageManifest& m, const std::string& outPath, std:
       m.skin.empty() ? ContainerMember::FromBytes("") : ContainerMember::FromFile(m.skin)};
 
   std::string engine;
-  if (!ReadFileBytes(m.engine, engine) || engine.empty()) {
+  // A file of our own for the stripped engine, so nothing planted in the temporary folder is
+  // written through.
+  std::string scratch = TempFolder() + "kxpack-engine-XXXXXX";
+  if (const int fd = mkstemp(scratch.data()); fd >= 0) close(fd);
+  if (!ReadEngineWithoutDebugInfo(m.engine, scratch, engine) || engine.empty()) {
     const std::string reason = UnreadableReason(m.engine);
     error = "Cannot read the engine " + m.engine + ": " + (reason.empty() ? "the file is empty" : reason);
     return false;

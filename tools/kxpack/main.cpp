@@ -1,5 +1,6 @@
 // kxpack: packaging for the engine. It writes finished screensavers (the engine with a
-// payload appended) and describes payloads as JSON. Every command answers --help.
+// payload appended), describes payloads as JSON and installs screensavers for the Linux
+// screensaver daemons. Every command answers --help.
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -8,6 +9,7 @@
 #include "payload/Marker.h"
 #include "tools/kxpack/BuildCommand.h"
 #include "tools/kxpack/DescribeCommand.h"
+#include "tools/kxpack/InstallCommand.h"
 #include "tools/kxpack/PhotosCommand.h"
 #include "tools/kxpack/SceneCommands.h"
 #include "tools/kxpack/SkinCommand.h"
@@ -67,6 +69,20 @@ const Command kCommands[] = {
      "with skin.txt listing the .kxf forms, or one form file; pictures named in the forms are\n"
      "embedded.\n",
      kx::RunSkinCommand},
+    {"install", "install SAVER [--name NAME] (--prefix DIR [--destdir STAGE] | --user)",
+     "Installs a finished screensaver for the Linux screensaver daemons. NAME defaults to the\n"
+     "file name up to its first dot, lower-cased, other characters than a-z 0-9 - _ as '-'.\n"
+     "  --prefix DIR     what a package ships: DIR/libexec/xscreensaver/NAME,\n"
+     "                   DIR/share/xscreensaver/config/NAME.xml and\n"
+     "                   DIR/share/applications/screensavers/NAME.desktop\n"
+     "  --destdir STAGE  write those files under STAGE, naming DIR inside them (packaging)\n"
+     "  --user           for you alone: $XDG_DATA_HOME/kxsaver/NAME and a line in the\n"
+     "                   programs: list of ~/.xscreensaver (kept otherwise; a backup is made)\n"
+     "Exit code 1 when SAVER is no finished screensaver or a file cannot be written.\n",
+     kx::RunInstallCommand},
+    {"uninstall", "uninstall NAME (--prefix DIR [--destdir STAGE] | --user)",
+     "Removes what install wrote for NAME (and its line in ~/.xscreensaver with --user).\n",
+     kx::RunUninstallCommand},
     {"marker", "marker", "Prints the 13 container marker bytes in hex, for other builders.\n", RunMarkerCommand},
 };
 
