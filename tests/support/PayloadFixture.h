@@ -9,6 +9,7 @@
 
 #include "payload/Container.h"
 #include "payload/ExtractPayload.h"
+#include "payload/MediaStore.h"
 #include "tests/support/TestSupport.h"
 
 namespace kx::test {
