@@ -9,6 +9,7 @@
 #include "anim/ObjectThread.h"
 #include "anim/TextObject.h"
 #include "base/Random.h"
+#include "payload/MediaStore.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
 #include "scene/IniSections.h"
@@ -357,8 +358,10 @@ std::string TAnimObjects::SaveToText() {
 void TAnimObjects::ResolveFiles(const std::string& extractionFolder) {
   for (auto& item : items_) {
     auto* image = dynamic_cast<TAnimImgObject*>(item.get());
-    if (image == nullptr || image->FileName.empty() || FileExists(image->FileName)) continue;
+    if (image == nullptr || image->FileName.empty() || MediaFileExists(image->FileName)) continue;
     image->FileName = extractionFolder + FileNamePart(image->FileName);
+    // A picture of the payload is written now, before the object's worker loads it.
+    MediaFileExists(image->FileName);
   }
 }
 

@@ -252,7 +252,8 @@ class TAnimObjects {
   // Every object's section, in list order.
   std::string SaveToText();
   // For every image and GIF object whose file does not exist: the same file name in
-  // `extractionFolder` (trailing '/'), as the show does before it starts a scene.
+  // `extractionFolder` (trailing '/'), as the show does before it starts a scene. A payload
+  // picture found there is written from the payload now (MediaStore.h).
   void ResolveFiles(const std::string& extractionFolder);
   // One step of every running object (for drivers without workers).
   void StepAll();

@@ -5,6 +5,7 @@
 #include "anim/ObjectColors.h"
 #include "anim/ObjectDrawing.h"
 #include "imaging/PictureCodec.h"
+#include "payload/MediaStore.h"
 #include "platform/Files.h"
 #include "scene/IniSections.h"
 
@@ -30,7 +31,7 @@ std::string TAnimImgObject::CommonImagesFolder() const {
 }
 
 void TAnimImgObject::LookUpCommonFolder() {
-  if (FileName.empty() || FileExists(FileName)) return;
+  if (FileName.empty() || MediaFileExists(FileName)) return;
   const std::string folder = CommonImagesFolder();
   if (folder.empty()) return;
   const std::string candidate = folder + FileNamePart(FileName);

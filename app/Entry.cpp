@@ -2,6 +2,7 @@
 
 #include "imaging/PictureCodec.h"
 #include "payload/ExtractPayload.h"
+#include "payload/MediaStore.h"
 #include "platform/Files.h"
 #include "platform/StopSignals.h"
 #include "project/IniText.h"
@@ -102,6 +103,7 @@ void Entry::DrawPreview() {
       int width = 0, height = 0;
       Bitmap32 picture;
       std::string error;
+      const TMediaLease lease(previewFile);
       if (visible && window->GetSize(width, height) && DecodePictureFile(previewFile, picture, error))
         window->DrawStretched(picture, width, height);
     }

@@ -6,6 +6,7 @@
 #include "configui/SmoothResize.h"
 #include "imaging/PictureCodec.h"
 #include "imaging/PictureKinds.h"
+#include "payload/MediaStore.h"
 #include "platform/Files.h"
 #include "project/IniText.h"
 #include "scene/Project.h"
@@ -20,6 +21,7 @@ TKXPreview::TKXPreview(QWidget* parent) : TImage(parent) { stretch_ = true; }
 
 void TKXPreview::LoadFile(const std::string& path) {
   const std::string extension = UpperExtension(path);
+  const TMediaLease lease(path);  // a payload item is there while it is read
   Bitmap32 source;
   if (extension == ".KXP") {
     TProject scene;

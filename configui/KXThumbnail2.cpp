@@ -13,6 +13,7 @@
 #include "imaging/PictureCodec.h"
 #include "imaging/PictureKinds.h"
 #include "imaging/Resample.h"
+#include "payload/MediaStore.h"
 #include "platform/Files.h"
 #include "project/IniText.h"
 #include "scene/Project.h"
@@ -184,7 +185,10 @@ void TKXThumbnail2::RebuildThumbnails() {
     const QString fileName = QString::fromStdString(FileNamePart(path));
     QImage thumbnail;
     QString title = fileName;
-    if (FileExists(path)) {
+    // A payload item is written for its thumbnail and let go again, so the temporary folder
+    // never holds more than the item being read.
+    const TMediaLease lease(path);
+    if (lease.Exists()) {
       const std::string extension = UpperExtension(path);
       if (extension == ".KXP") {
         if (scene.LoadThumbnail(path)) {

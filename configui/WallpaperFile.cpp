@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "imaging/PictureCodec.h"
+#include "payload/MediaStore.h"
 #include "platform/Files.h"
 #include "project/IniText.h"
 #include "scene/Project.h"
@@ -26,6 +27,7 @@ bool IsScenePackage(const std::string& path) {
 std::string WallpaperPath(const std::string& exeLongPath) { return exeLongPath + ".bmp"; }
 
 bool LoadWallpaperPicture(const std::string& itemPath, Bitmap32& out, std::string& error) {
+  const TMediaLease lease(itemPath);  // a payload item is there while it is read
   if (IsScenePackage(itemPath)) {
     TProject scene;
     if (!scene.LoadFromFile(itemPath) || !scene.Picture || scene.Picture->Empty()) {

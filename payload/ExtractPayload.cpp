@@ -1,6 +1,7 @@
 #include "payload/ExtractPayload.h"
 
 #include "payload/Container.h"
+#include "payload/MediaStore.h"
 #include "platform/Files.h"
 #include "project/IniText.h"
 
@@ -25,8 +26,9 @@ std::vector<std::string> MediaFileNames(const std::string& nameListPath) {
 std::string ExtractPayload(TKXCProject& project, const SaverFolders& folders) {
   const std::string f = GetExtractionFolder(folders);
   if (f.empty()) return f;
-  // The media container (member 2) is not copied out whole: its members are streamed from
-  // the executable straight into their files, which halves what the extraction writes.
+  // The media container (member 2) is not copied out: only its member headers are read here,
+  // and each medium is written from the executable when it is first asked for (MediaStore.h).
+  // Start-up therefore costs the same whatever the media weigh.
   std::vector<std::string> targets;
   for (const char* name : kOwnFiles) {
     DeleteFileNoFollow(f + name);
@@ -35,12 +37,12 @@ std::string ExtractPayload(TKXCProject& project, const SaverFolders& folders) {
   targets[2].clear();
   ExtractContainer(folders.exePath, targets);
 
-  std::vector<std::string> media;
-  for (const auto& name : MediaFileNames(f + "KXFilenames.res")) media.push_back(name.empty() ? name : f + name);
   ContainerReader payload;
   if (payload.Open(folders.exePath) && payload.NextMember() >= 0 && payload.NextMember() >= 0 &&
       payload.NextMember() >= 0)
-    ExtractNestedContainer(folders.exePath, payload.MemberStart(), media);
+    ProcessMediaStore().Open(folders.exePath, payload.MemberStart(), MediaFileNames(f + "KXFilenames.res"), f);
+  else
+    ProcessMediaStore().Close();
 
   project.LoadFromContainer(f + "KXC.res");
   for (auto& name : project.FileList.Names) name = f + name;
@@ -51,6 +53,8 @@ std::string ExtractPayload(TKXCProject& project, const SaverFolders& folders) {
 
 void RemoveExtractedFiles(const SaverFolders& folders) {
   const std::string f = folders.ExtractionFolder();
+  // Nothing more is written once the files go; a copy under way ends first.
+  if (ProcessMediaStore().Folder() == f) ProcessMediaStore().Close();
   if (!IsRealDirectory(f)) return;
   for (const auto& name : MediaFileNames(f + "KXFilenames.res"))
     if (!name.empty()) DeleteFileNoFollow(f + name);

@@ -1,7 +1,7 @@
 #pragma once
-// The extraction of one run: the payload's members into the extraction folder ("KXC.res",
-// "KXFilenames.res", "KXGUI.kxu"), the media container's members into one file per name of the
-// name list, then the project model.
+// The extraction of one run: the payload's small members into the extraction folder ("KXC.res",
+// "KXFilenames.res", "KXGUI.kxu"), the index of the media container for the process's media
+// store (each medium is written when first asked for, MediaStore.h), then the project model.
 #include <string>
 #include <vector>
 
@@ -20,7 +20,8 @@ std::string ExtractPayload(TKXCProject& project, const SaverFolders& folders);
 // member is read past and nothing is written.
 std::vector<std::string> MediaFileNames(const std::string& nameListPath);
 
-// Deletes what ExtractPayload wrote for this process, then the extraction folder.
+// Closes the media store and deletes what this process wrote in its extraction folder (the
+// small members and every medium made available), then the folder.
 void RemoveExtractedFiles(const SaverFolders& folders);
 
 }  // namespace kx

@@ -1,9 +1,14 @@
 // Loading the next item: the kind from the extension, the decoding or the scene load, the
 // fit to the screen or to the render size, and the hand-over of a scene to the engine.
+//
+// Items come from the payload's media store: an item's file is written to the extraction
+// folder when the item is loaded, and the file of the item it replaces is released, so the
+// temporary folder holds about one item however many the show has.
 #include <cstring>
 
 #include "imaging/PictureCodec.h"
 #include "imaging/Resample.h"
+#include "payload/MediaStore.h"
 #include "platform/Files.h"
 #include "saver/SaverShow.h"
 
@@ -25,7 +30,14 @@ void FlattenOntoBlack(Bitmap32& picture) {
 }  // namespace
 
 bool TSaverShow::LoadNextItem() {
-  return IsStillPictureItem(NextItem) ? LoadPictureItem() : LoadSceneItem();
+  const std::string previous = LastLoaded;
+  MediaFileExists(NextItem);
+  const bool loaded = IsStillPictureItem(NextItem) ? LoadPictureItem() : LoadSceneItem();
+  // Pictures are decoded and scenes read whole, so the replaced item's file is not read
+  // again; it is written anew should the item come back. An item that failed stays, as the
+  // same item is tried again at the next change.
+  if (loaded && !previous.empty() && previous != LastLoaded) ReleaseMediaFile(previous);
+  return loaded;
 }
 
 bool TSaverShow::LoadPictureItem() {
@@ -71,7 +83,7 @@ bool TSaverShow::LoadPictureItem() {
 }
 
 bool TSaverShow::LoadSceneItem() {
-  if (!FileExists(NextItem) || !Scene || !Engine) return false;
+  if (!MediaFileExists(NextItem) || !Scene || !Engine) return false;
   IsPicture = false;
   // The objects of the previous scene stop before its content goes. A damaged package is
   // shown as far as it was read. The engine is given the new bitmaps at once: the load

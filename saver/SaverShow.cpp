@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "base/Random.h"
+#include "payload/MediaStore.h"
 #include "platform/Files.h"
 #include "saver/ShowProject.h"
 
@@ -212,6 +213,7 @@ void TSaverShow::StartMusic() {
   try {
     if (MusicList.empty()) return;
     MediaPlayer.FileName = MusicList[static_cast<size_t>(MusicIndex)];
+    MediaFileExists(MediaPlayer.FileName);  // a track of the payload is written when it starts
     MediaPlayer.Notify = true;
     MediaPlayer.Open();
     MediaPlayer.SetMusicVolume(setting.MusicVolume);
@@ -224,7 +226,11 @@ void TSaverShow::StartMusic() {
 void TSaverShow::RestartMusic() {
   NextMusicIndex();
   MediaPlayer.Close();
+  // The track that ended is let go (it is written again when its turn comes back).
+  const std::string previous = MediaPlayer.FileName;
   MediaPlayer.FileName = MusicList[static_cast<size_t>(MusicIndex)];
+  if (previous != MediaPlayer.FileName) ReleaseMediaFile(previous);
+  MediaFileExists(MediaPlayer.FileName);
   MediaPlayer.Open();
   MediaPlayer.SetMusicVolume(Project->Setting.MusicVolume);
   MediaPlayer.Play();

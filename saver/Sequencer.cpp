@@ -4,6 +4,7 @@
 
 #include "base/MulDiv.h"
 #include "base/Random.h"
+#include "payload/MediaStore.h"
 #include "platform/Files.h"
 #include "saver/SaverShow.h"
 #include "transitions/EffectTable.h"
@@ -208,7 +209,7 @@ int64_t TSaverShow::RandomInterval(const TSoundSlot& slot) {
 
 std::string TSaverShow::ResolveSoundFile(const std::string& name) const {
   if (name.empty()) return "";
-  if (FileExists(name)) return name;
+  if (MediaFileExists(name)) return name;
   const std::string part = FileNamePart(name);
   if (part.empty()) return "";
   const std::string candidates[] = {
@@ -216,8 +217,9 @@ std::string TSaverShow::ResolveSoundFile(const std::string& name) const {
       env_.commonFolder.empty() ? "" : env_.commonFolder + "sounds/" + part,
       env_.executableFolder.empty() ? "" : env_.executableFolder + "sounds/" + part,
   };
+  // The extraction folder's candidate is written from the payload when the scene asks for it.
   for (const std::string& path : candidates)
-    if (!path.empty() && FileExists(path)) return path;
+    if (!path.empty() && MediaFileExists(path)) return path;
   return "";
 }
 

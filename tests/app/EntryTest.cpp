@@ -4,6 +4,7 @@
 
 #include "imaging/PictureCodec.h"
 #include "payload/Container.h"
+#include "payload/MediaStore.h"
 #include "tests/support/TestSupport.h"
 
 namespace kx {
@@ -157,6 +158,8 @@ class EntryTest : public ::testing::Test {
     };
     s.runSaverWindow = [this](TKXCProject& p) {
       shownFlags = p.FileList.Flags;
+      filesAtShowStart = ListDirectory(tmp / "U2Vh/4321");
+      for (const auto& item : p.FileList.Names) itemsFound += MediaFileExists(item) ? 1 : 0;  // as the show asks
       filesDuringShow = ListDirectory(tmp / "U2Vh/4321");
     };
     s.runConfigWindow = [this](TKXCProject& p, const CommandLine&) { configProduct = p.Setting.ProductName; };
@@ -172,7 +175,9 @@ class EntryTest : public ::testing::Test {
   FakeClock clock;
   int windowingInits = 0;
   std::vector<std::string> shownFlags;
+  std::vector<std::string> filesAtShowStart;
   std::vector<std::string> filesDuringShow;
+  int itemsFound = 0;
   std::string configProduct;
 };
 
@@ -181,7 +186,9 @@ TEST_F(EntryTest, ShowRunsTheSaverWindowWithEveryItemAndCleansUp) {
   WriteText(exeDir / "Sea.ini", "[Setting]\r\nImageMode=3\r\nIndex=1\r\n");
   EXPECT_EQ(Run({"/s"}), 0);
   EXPECT_EQ(shownFlags, (std::vector<std::string>{"FALSE", "TRUE"}));
-  EXPECT_EQ(filesDuringShow.size(), 5u);  // three payload files and two media
+  EXPECT_EQ(filesAtShowStart.size(), 3u);  // the small payload files; media come on demand
+  EXPECT_EQ(itemsFound, 2);
+  EXPECT_EQ(filesDuringShow.size(), 5u);  // and the clean-up takes them too
   EXPECT_TRUE(messages.shown.empty());
   EXPECT_FALSE(FileExists(tmp / "U2Vh"));
 }

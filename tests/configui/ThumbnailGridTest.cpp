@@ -8,6 +8,7 @@
 #include "configui/SmoothResize.h"
 #include "tests/configui/MediaFixtures.h"
 #include "tests/configui/UiSupport.h"
+#include "tests/support/PayloadFixture.h"
 #include "tests/support/TestSupport.h"
 
 namespace kx {
@@ -244,6 +245,46 @@ TEST_F(ThumbnailGrid, EveryItemKeepsItsOwnThumbnailAndTitle) {
   // The damaged package is reported by the package reader, once.
   ASSERT_EQ(messages.shown.size(), 1u);
   EXPECT_NE(messages.shown[0].text.find("broken.kxp"), std::string::npos);
+}
+
+// Items of a payload whose media are written only when asked for: every item still gets its
+// thumbnail and title, and the grid lets each file go once its thumbnail is made, so the
+// temporary folder does not fill with every item of the screensaver. A file the show keeps
+// stays.
+TEST_F(ThumbnailGrid, ItemsOfThePayloadAreReadWhenTheirThumbnailIsMade) {
+  test::RecordingMessageBox messages;
+  grid.SetMessages(&messages);
+  const std::vector<std::pair<std::string, std::string>> media = {
+      {"C:\\pics\\red.bmp", test::ReadText(test::WriteBmpFile(dir / "red.bmp", Bitmap32(16, 12, kRed)))},
+      {"Bay.KXP", test::ReadText(test::WriteScene(dir / "Bay.KXP", Bitmap32(64, 48, Rgb(0, 0, 250)),
+                                                  Bitmap32(16, 12, Rgb(0, 250, 0)), "Windy Bay"))},
+      {"blue.jpg", test::ReadText(test::WriteJpegFile(dir / "blue.jpg", Bitmap32(16, 12, Rgb(20, 40, 230))))},
+  };
+  test::PayloadRun run(media, {"red.bmp", "Bay.KXP", "gone.jpg", "blue.jpg"});
+  ASSERT_TRUE(run.MediaPresent().empty());
+  ASSERT_TRUE(MediaFileExists(run.folder + "blue.jpg"));  // kept by someone else
+  grid.SetItems(&run.project.FileList.Names);
+  const struct {
+    uint32_t colour;  // 0: no thumbnail
+    const char* title;
+  } expected[] = {{kRed, "red.bmp"}, {Rgb(0, 250, 0), "Windy Bay"}, {0, "gone.jpg"}, {Rgb(20, 40, 230), "blue.jpg"}};
+  for (int i = 0; i < 4; ++i) {
+    const QImage thumbnail = grid.Thumbnail(i);
+    EXPECT_EQ(grid.Title(i), expected[i].title) << i;
+    ASSERT_EQ(thumbnail.isNull(), expected[i].colour == 0) << i;
+    if (expected[i].colour != 0) {
+      EXPECT_LE(test::ChannelDistance(thumbnail.pixel(40, 30), expected[i].colour), 4) << i;
+    }
+  }
+  EXPECT_EQ(run.MediaPresent(), std::vector<std::string>{"blue.jpg"});
+  EXPECT_TRUE(messages.shown.empty());
+
+  // The preview reads its item the same way.
+  TKXPreview preview{nullptr};
+  preview.resize(40, 30);
+  preview.LoadFile(run.folder + "Bay.KXP");
+  EXPECT_LE(test::ChannelDistance(preview.Picture().Get(false).pixel(20, 15), Rgb(0, 0, 250)), 4);
+  EXPECT_EQ(run.MediaPresent(), std::vector<std::string>{"blue.jpg"});
 }
 
 TEST_F(ThumbnailGrid, MoreThan1001ItemsKeepTheirMarks) {

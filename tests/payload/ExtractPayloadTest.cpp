@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "payload/Container.h"
+#include "payload/MediaStore.h"
 #include "tests/support/TestSupport.h"
 
 namespace kx {
@@ -33,6 +36,12 @@ class ExtractPayloadTest : public ::testing::Test {
     folders = SaverFolders{tmp.path(), exeDir / "Sea.scr", 4242};
   }
   std::string Folder() const { return tmp / "U2Vh/4242/"; }
+  // What the lookups find at a path: the medium is written on the way when it is a member.
+  static std::string Found(const std::string& path) { return MediaFileExists(path) ? ReadText(path) : "<none>"; }
+  static std::vector<std::string> Sorted(std::vector<std::string> names) {
+    std::sort(names.begin(), names.end());
+    return names;
+  }
 
   TempDir tmp;
   TempDir exeDir;
@@ -44,10 +53,13 @@ TEST_F(ExtractPayloadTest, ExtractsMembersMediaAndLoadsTheProject) {
   Install(Screensaver({"C:\\pics\\sea.jpg", "D:forest.kxp", "C:\\build\\prev.jpg"}, {"JPEG", "KXP", "PREV"}, 4));
   const std::string f = ExtractPayload(project, folders);
   ASSERT_EQ(f, Folder());
-  EXPECT_EQ(ReadText(f + "sea.jpg"), "JPEG");
-  EXPECT_EQ(ReadText(f + "forest.kxp"), "KXP");
-  EXPECT_EQ(ReadText(f + "prev.jpg"), "PREV");
+  // Only the small members are written at start; each medium when it is first asked for.
+  EXPECT_EQ(Sorted(ListDirectory(f)), (std::vector<std::string>{"KXC.res", "KXFilenames.res", "KXGUI.kxu"}));
   EXPECT_EQ(ReadText(f + "KXGUI.kxu"), "skin text");
+  EXPECT_EQ(Found(f + "forest.kxp"), "KXP");
+  EXPECT_FALSE(FileExists(f + "sea.jpg"));
+  EXPECT_EQ(Found(f + "sea.jpg"), "JPEG");
+  EXPECT_EQ(Found(f + "prev.jpg"), "PREV");
   EXPECT_EQ(project.FileList.Names, (std::vector<std::string>{f + "sea.jpg", f + "forest.kxp"}));
   EXPECT_EQ(project.FileList.Flags, (std::vector<std::string>{"TRUE", "FALSE"}));
   EXPECT_EQ(project.Setting.ProductName, "Sea");
@@ -57,6 +69,8 @@ TEST_F(ExtractPayloadTest, ExtractsMembersMediaAndLoadsTheProject) {
   EXPECT_FALSE(FileExists(tmp / "KXtest~1.tmp"));
 
   RemoveExtractedFiles(folders);
+  EXPECT_FALSE(FileExists(Folder()));
+  EXPECT_FALSE(MediaFileExists(f + "sea.jpg"));  // nothing is written after the clean-up
   EXPECT_FALSE(FileExists(Folder()));
   EXPECT_TRUE(FileExists(tmp / "U2Vh"));  // the root goes with the end-of-run clean-up
   CleanSaverTempRoot(folders);
@@ -89,16 +103,20 @@ TEST_F(ExtractPayloadTest, HostileNamesNeverWriteOutsideTheExtractionFolder) {
   Install(Screensaver(lines, media));
   const std::string f = ExtractPayload(project, folders);
   ASSERT_FALSE(f.empty());
+  // Every way of asking: the line as it stands, in the folder and as a path of its own, and
+  // the file name part that the extraction would have written.
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    MediaFileExists(f + cases[i].line);
+    MediaFileExists(cases[i].line);
+    MediaFileExists(f + FileNamePart(cases[i].line));
+  }
   std::vector<std::string> expected = {"KXC.res", "KXFilenames.res", "KXGUI.kxu"};
   for (size_t i = 0; i < std::size(cases); ++i) {
     if (*cases[i].written == '\0') continue;
     expected.push_back(cases[i].written);
     EXPECT_EQ(ReadText(f + cases[i].written), "member " + std::to_string(i)) << cases[i].line;
   }
-  auto present = ListDirectory(f);
-  std::sort(present.begin(), present.end());
-  std::sort(expected.begin(), expected.end());
-  EXPECT_EQ(present, expected);
+  EXPECT_EQ(Sorted(ListDirectory(f)), Sorted(expected));
   EXPECT_EQ(ListDirectory(tmp.path()), std::vector<std::string>{"U2Vh"});
   EXPECT_EQ(ListDirectory(tmp / "U2Vh"), std::vector<std::string>{"4242"});
 }
@@ -106,13 +124,13 @@ TEST_F(ExtractPayloadTest, HostileNamesNeverWriteOutsideTheExtractionFolder) {
 TEST_F(ExtractPayloadTest, TheLaterOfTwoEqualFileNamesWins) {
   Install(Screensaver({"C:\\a\\sea.jpg", "C:\\b\\sea.jpg"}, {"first", "second"}));
   const std::string f = ExtractPayload(project, folders);
-  EXPECT_EQ(ReadText(f + "sea.jpg"), "second");
+  EXPECT_EQ(Found(f + "sea.jpg"), "second");
 }
 
 TEST_F(ExtractPayloadTest, MoreMembersThanNamesWritesOnlyTheNamedOnes) {
   Install(Screensaver({"one.jpg"}, {"1", "2", "3"}));
   const std::string f = ExtractPayload(project, folders);
-  EXPECT_EQ(ReadText(f + "one.jpg"), "1");
+  EXPECT_EQ(Found(f + "one.jpg"), "1");
   EXPECT_EQ(ListDirectory(f).size(), 4u);
 }
 

@@ -2,6 +2,7 @@
 
 #include "payload/Container.h"
 #include "payload/ExtractPayload.h"
+#include "payload/MediaStore.h"
 #include "payload/Marker.h"
 #include "tests/support/TestSupport.h"
 #include "tools/kxpack/BuildCommand.h"
@@ -61,6 +62,8 @@ TEST_F(KxpackTest, BuildsAScreensaverTheEngineExtracts) {
   EXPECT_TRUE(project.Setting.Stretch);
   EXPECT_EQ(project.Setting.PreviewFile, f + "prev.jpg");
   EXPECT_EQ(project.Setting.MusicFile, "tune.wav");
+  // Media are written when the engine first asks for them.
+  for (const char* name : {"sea.jpg", "tune.wav", "prev.jpg"}) EXPECT_TRUE(MediaFileExists(f + name)) << name;
   EXPECT_EQ(ReadText(f + "sea.jpg"), "sea picture");
   EXPECT_EQ(ReadText(f + "tune.wav"), "music");
   EXPECT_EQ(ReadText(f + "prev.jpg"), "preview");
