@@ -8,6 +8,7 @@
 #include "anim/ObjectRandom.h"
 #include "anim/ObjectThread.h"
 #include "anim/TextObject.h"
+#include "imaging/PictureCodec.h"
 #include "base/Random.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
@@ -357,7 +358,8 @@ std::string TAnimObjects::SaveToText() {
 void TAnimObjects::ResolveFiles(const std::string& extractionFolder) {
   for (auto& item : items_) {
     auto* image = dynamic_cast<TAnimImgObject*>(item.get());
-    if (image == nullptr || image->FileName.empty() || FileExists(image->FileName)) continue;
+    if (image == nullptr || image->FileName.empty() || IsRegularFileUpTo(image->FileName, kMaxPictureFileBytes))
+      continue;
     image->FileName = extractionFolder + FileNamePart(image->FileName);
   }
 }
