@@ -186,15 +186,17 @@ void TSaverShow::DrawTransitionStep(int32_t effect, int32_t percent) {
 // Scene sounds.
 
 int64_t TSaverShow::RandomInterval(const TSoundSlot& slot) {
-  // A whole number of seconds from MinTime (inclusive) to MaxTime (exclusive).
-  const int32_t low = std::min(slot.MinTime, slot.MaxTime);
-  const int32_t high = std::max(slot.MinTime, slot.MaxTime);
+  // A whole number of seconds from MinTime (inclusive) to MaxTime (exclusive). Negative
+  // stored times count as 0 (an interval cannot be negative; it made the sound restart every
+  // frame), so the span always fits RandomBelow.
+  const int32_t low = std::max(0, std::min(slot.MinTime, slot.MaxTime));
+  const int32_t high = std::max(0, std::max(slot.MinTime, slot.MaxTime));
   return static_cast<int64_t>(low) + RandomBelow(high - low);
 }
 
 std::string TSaverShow::ResolveSoundFile(const std::string& name) const {
   if (name.empty()) return "";
-  if (FileExists(name)) return name;
+  if (IsRegularFileUpTo(name, kMaxMediaFileBytes)) return name;  // never a device or FIFO
   const std::string part = FileNamePart(name);
   if (part.empty()) return "";
   const std::string candidates[] = {
@@ -203,7 +205,7 @@ std::string TSaverShow::ResolveSoundFile(const std::string& name) const {
       env_.executableFolder.empty() ? "" : env_.executableFolder + "sounds/" + part,
   };
   for (const std::string& path : candidates)
-    if (!path.empty() && FileExists(path)) return path;
+    if (!path.empty() && IsRegularFileUpTo(path, kMaxMediaFileBytes)) return path;
   return "";
 }
 
