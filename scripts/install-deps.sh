@@ -13,6 +13,7 @@ PACKAGES=(
   libx11-dev
   xvfb xauth xdotool imagemagick x11-utils
   fonts-liberation fonts-dejavu-core
+  clang libclang-rt-14-dev
 )
 
 missing=()
