@@ -8,6 +8,7 @@
 #include "anim/ObjectRandom.h"
 #include "anim/ObjectThread.h"
 #include "anim/TextObject.h"
+#include "imaging/PictureCodec.h"
 #include "base/Random.h"
 #include "payload/MediaStore.h"
 #include "platform/Clock.h"
@@ -358,7 +359,8 @@ std::string TAnimObjects::SaveToText() {
 void TAnimObjects::ResolveFiles(const std::string& extractionFolder) {
   for (auto& item : items_) {
     auto* image = dynamic_cast<TAnimImgObject*>(item.get());
-    if (image == nullptr || image->FileName.empty() || MediaFileExists(image->FileName)) continue;
+    if (image == nullptr || image->FileName.empty() || MediaFileExists(image->FileName, kMaxPictureFileBytes))
+      continue;
     image->FileName = extractionFolder + FileNamePart(image->FileName);
     // A picture of the payload is written now, before the object's worker loads it.
     MediaFileExists(image->FileName);

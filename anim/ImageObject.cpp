@@ -31,11 +31,13 @@ std::string TAnimImgObject::CommonImagesFolder() const {
 }
 
 void TAnimImgObject::LookUpCommonFolder() {
-  if (FileName.empty() || MediaFileExists(FileName)) return;
+  // Only a regular picture file counts as found: a name that points at a device, a FIFO or
+  // a folder is treated as missing, so reading it can neither block nor run without end.
+  if (FileName.empty() || MediaFileExists(FileName, kMaxPictureFileBytes)) return;
   const std::string folder = CommonImagesFolder();
   if (folder.empty()) return;
   const std::string candidate = folder + FileNamePart(FileName);
-  if (FileExists(candidate)) FileName = candidate;
+  if (IsRegularFileUpTo(candidate, kMaxPictureFileBytes)) FileName = candidate;
 }
 
 void TAnimImgObject::ReadImageKeys(const IniSections& keys, uint8_t defaultType) {

@@ -74,9 +74,13 @@ void TRain::Draw() {
     const DepthLook& look = looks[depth - 2];
     // The streak runs from (xa, ya) down to (xb, yb); its last quarter is the head.
     const int32_t ya = RoundEven(d.Y);
-    const int32_t yb = RoundEven(static_cast<double>(depth) * d.DropLength * LengthFactor / 10.0 + ya);
+    // A stored streak length can be anything; a streak longer than kMaxStreak pixels (far
+    // beyond any screen) is drawn kMaxStreak long, so no coordinate below can overflow.
+    constexpr double kMaxStreak = 1 << 16;
+    const double length = std::clamp(static_cast<double>(depth) * d.DropLength * LengthFactor / 10.0, -kMaxStreak, kMaxStreak);
+    const int32_t yb = RoundEven(length + ya);
     const int32_t xa = RoundEven(d.X);
-    const int32_t xb = RoundEven(drift * (yb - ya) + xa);
+    const int32_t xb = RoundEven(std::clamp(drift * length, -kMaxStreak, kMaxStreak) + xa);
     if (Under != nullptr) Under->Keep({std::min(xa, xb), std::min(ya, yb), std::max(xa, xb) + 1, std::max(ya, yb) + 1});
     const int32_t xm = RoundEven(xa + (6.0 * xb - 6.0 * xa) / 8.0);
     const int32_t ym = RoundEven(ya + (6.0 * yb - 6.0 * ya) / 8.0);

@@ -11,6 +11,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <memory>
 #include <string>
 #include <vector>
@@ -122,5 +123,14 @@ int main(int argc, char** argv) {
   };
 
   kx::Entry entry(std::move(services));
-  return entry.Run(arguments);
+  // No mode ends in an abort: an exception that escapes a mode ends the run with exit code 0
+  // like every other end, its text on stderr.
+  try {
+    return entry.Run(arguments);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "kxsaver: %s\n", e.what());
+  } catch (...) {
+    std::fprintf(stderr, "kxsaver: unexpected error\n");
+  }
+  return 0;
 }

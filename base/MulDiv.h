@@ -24,8 +24,14 @@ constexpr int32_t MulDiv(int32_t a, int32_t b, int32_t c) {
   return static_cast<int32_t>(result);
 }
 
+// Values beyond the int32 range saturate to its ends, and NaN gives 0: a stored value scaled
+// up (a wave amplitude fitted to a larger screen) stays the largest value instead of wrapping.
 inline int32_t RoundHalfEven(double x) {
-  return static_cast<int32_t>(std::nearbyint(x));  // default FP rounding mode is to-nearest-even
+  if (!(x == x)) return 0;
+  const double r = std::nearbyint(x);  // default FP rounding mode is to-nearest-even
+  if (r >= 2147483647.0) return INT32_MAX;
+  if (r <= -2147483648.0) return INT32_MIN;
+  return static_cast<int32_t>(r);
 }
 
 }  // namespace kx

@@ -14,6 +14,7 @@
 #include <new>
 
 #include "imaging/CodecInternal.h"
+#include "imaging/DecodeBudget.h"
 #include "imaging/PictureCodec.h"
 
 namespace kx {
@@ -83,8 +84,11 @@ bool ReadFrames(const uint8_t* data, size_t size, size_t maxFrames, GifAnimation
   anim.backgroundIndex = gif->SBackGroundColor;
   anim.globalColorTable = TableOf(gif->SColorMap);
   const int64_t screenPixels = static_cast<int64_t>(anim.width) * anim.height;
-
-  int64_t indexPixels = 0;
+  // Every frame is composed into a screen-sized bitmap of its own (the working screen becomes
+  // the last one), a frame of disposal 3 needs one saved screen besides, and the index data
+  // of every frame is kept: all of it is paid from one budget before it is allocated.
+  DecodeBudget budget;
+  bool savedScreenPaid = false;
   // Graphic control values wait for the next frame they belong to.
   int pendingDelay = 0, pendingDisposal = kGifDisposeUnspecified, pendingTransparent = -1;
   while (anim.frames.size() < maxFrames) {
@@ -145,16 +149,16 @@ bool ReadFrames(const uint8_t* data, size_t size, size_t maxFrames, GifAnimation
     pendingTransparent = -1;
 
     const int64_t framePixels = static_cast<int64_t>(frame.width) * frame.height;
-    indexPixels += framePixels;
     if (framePixels > kMaxPicturePixels) {
       error = "GIF frame is too large (" + std::to_string(frame.width) + " x " + std::to_string(frame.height) + ")";
       return false;
     }
-    if (indexPixels > kMaxGifAnimationPixels ||
-        screenPixels * static_cast<int64_t>(anim.frames.size() + 1) > kMaxGifAnimationPixels) {
-      error = "GIF animation is too large (" + std::to_string(anim.frames.size() + 1) + " frames of " +
-              std::to_string(anim.width) + " x " + std::to_string(anim.height) + ")";
-      return false;
+    const std::string what = "GIF frame " + std::to_string(anim.frames.size() + 1) + " on a screen of " +
+                             std::to_string(anim.width) + " x " + std::to_string(anim.height);
+    if (!budget.Take(screenPixels * 4 + framePixels, what, error)) return false;
+    if (frame.disposal == kGifDisposePrevious && !savedScreenPaid) {
+      if (!budget.Take(screenPixels * 4, what, error)) return false;
+      savedScreenPaid = true;
     }
     if (framePixels == 0) {
       // An empty frame still carries its (empty) image data: skip it.
@@ -222,8 +226,12 @@ void ComposeGifFrames(GifAnimation& animation) {
       else if (previous->disposal == kGifDisposePrevious) screen = saved;
     }
     if (frame.disposal == kGifDisposePrevious) saved = screen;
-    if (frame.indices.size() == static_cast<size_t>(frame.width) * frame.height) DrawFrame(frame, screen);
-    frame.composed = screen;
+    // A frame without pixels (0 wide or 0 high) draws nothing.
+    if (!frame.indices.empty() && frame.indices.size() == static_cast<size_t>(frame.width) * frame.height)
+      DrawFrame(frame, screen);
+    // The last frame takes the working screen itself: no copy of the largest bitmap.
+    if (&frame == &animation.frames.back()) frame.composed = std::move(screen);
+    else frame.composed = screen;
     previous = &frame;
   }
 }

@@ -29,9 +29,6 @@ inline constexpr int kGifDisposeKeep = 1;
 inline constexpr int kGifDisposeBackground = 2;
 inline constexpr int kGifDisposePrevious = 3;
 
-// Upper bound of the pixels that one animation may hold: the composed frames
-// (frames x screen) and, apart, the index data of all frames. 512 MiB of composed frames.
-inline constexpr int64_t kMaxGifAnimationPixels = 128ll * 1024 * 1024;
 
 struct GifFrame {
   int left = 0, top = 0, width = 0, height = 0;  // frame rectangle on the logical screen, pixels
@@ -54,7 +51,9 @@ struct GifAnimation {
 };
 
 // Decodes every frame and composes them. Sizes are checked before anything is allocated: the
-// screen against kMaxPicturePixels, the frames together against kMaxGifAnimationPixels.
+// screen and each frame against kMaxPicturePixels, and what the frames need together (a
+// composed screen and the index data per frame, see DecodeBudget.h) against the decode budget,
+// so an animation holds at most kDecodeBudgetBytes of pixels.
 // On failure `out` holds the complete frames read before the damage (composed), which a
 // caller may show; `error` says what went wrong.
 bool DecodeGifAnimation(const uint8_t* data, size_t size, GifAnimation& out, std::string& error);

@@ -1,6 +1,10 @@
 // Format detection, the decoding entry points and the whole-file helpers.
 #include "imaging/PictureCodec.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -143,21 +147,40 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 }  // namespace
 
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out, std::string& error) {
-  FilePtr file(std::fopen(path.c_str(), "rb"));
-  if (!file) {
+  // O_NONBLOCK: opening a FIFO or a terminal must not wait; only regular files are read.
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) {
     error = "Cannot open " + path + " (" + std::strerror(errno) + ")";
     return false;
   }
+  struct stat st;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxPictureFileBytes) {
+    close(fd);
+    error = "Cannot read " + path + " (not a regular file, or larger than " +
+            std::to_string(kMaxPictureFileBytes >> 20) + " MB)";
+    return false;
+  }
+  const int64_t size = st.st_size;
   std::vector<uint8_t> data;
+  bool ok = true;
   try {
-    uint8_t buffer[65536];
-    size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) data.insert(data.end(), buffer, buffer + got);
+    data.resize(static_cast<size_t>(size));
+    size_t done = 0;
+    while (done < data.size()) {
+      const ssize_t n = read(fd, data.data() + done, data.size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;  // the file shrank: keep what is there
+      done += static_cast<size_t>(n);
+    }
+    ok = done == data.size() || done > 0 || size == 0;
+    data.resize(done);
   } catch (const std::bad_alloc&) {
+    close(fd);
     error = "Not enough memory to read " + path;
     return false;
   }
-  if (std::ferror(file.get())) {
+  close(fd);
+  if (!ok) {
     error = "Cannot read " + path;
     return false;
   }

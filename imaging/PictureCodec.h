@@ -104,7 +104,11 @@ bool EncodePng(const Bitmap32& picture, std::vector<uint8_t>& out, std::string& 
 // empty picture.
 bool EncodeBmp24(const Bitmap32& picture, std::vector<uint8_t>& out);
 
-// File helpers; their errors name the file.
+// Picture files above this size are refused unread (256 MB).
+inline constexpr int64_t kMaxPictureFileBytes = 256ll << 20;
+
+// File helpers; their errors name the file. ReadWholeFile reads regular files only, up to
+// kMaxPictureFileBytes: a device, FIFO or folder is refused at once, without waiting.
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out, std::string& error);
 bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& data, std::string& error);
 

@@ -234,8 +234,10 @@ TMediaStore& ProcessMediaStore() {
   return store;
 }
 
-bool MediaFileExists(const std::string& path) {
-  return ProcessMediaStore().EnsurePath(path) || FileExists(path);
+bool MediaFileExists(const std::string& path, int64_t maxBytes) {
+  // A member of the payload is written from it; any other file counts only when it is a
+  // regular file within the limit, never a device, a FIFO or a folder.
+  return ProcessMediaStore().EnsurePath(path) || IsRegularFileUpTo(path, maxBytes);
 }
 
 void ReleaseMediaFile(const std::string& path) { ProcessMediaStore().Release(path); }

@@ -28,6 +28,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/Files.h"
+
 namespace kx {
 
 class TMediaStore {
@@ -79,9 +81,10 @@ class TMediaStore {
 // The store of this process.
 TMediaStore& ProcessMediaStore();
 
-// True when a file exists at `path`. A path in the extraction folder that names a media
-// member is written first when it is not there yet, and then stays until released.
-bool MediaFileExists(const std::string& path);
+// True when a usable media file is at `path`. A path in the extraction folder that names a
+// media member is written first when it is not there yet, and then stays until released;
+// any other path counts only as a regular file of at most `maxBytes`.
+bool MediaFileExists(const std::string& path, int64_t maxBytes = kMaxMediaFileBytes);
 // Lets a media file go: it is deleted once no lease holds it. Paths the store did not write
 // are left alone.
 void ReleaseMediaFile(const std::string& path);

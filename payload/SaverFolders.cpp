@@ -1,7 +1,11 @@
 #include "payload/SaverFolders.h"
 
+#include <unistd.h>
+
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 #include "payload/Base64.h"
@@ -40,18 +44,42 @@ std::string LowBytesOfUtf16(const std::string& utf8) {
   return out;
 }
 
-bool IsDecimal(const std::string& s) {
-  if (s.empty() || s.size() > 10) return false;
-  for (char c : s)
-    if (c < '0' || c > '9') return false;
-  return true;
+// The process id a folder name gives: 1 to 10 decimal digits. A number above the largest
+// process id (a name anyone may plant, such as "9999999999") is read without overflow and
+// gives -1, so its folder counts as left over. nullopt for other names.
+std::optional<int> ProcessIdOfName(const std::string& s) {
+  if (s.empty() || s.size() > 10) return std::nullopt;
+  int64_t value = 0;
+  for (char c : s) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
+  return value <= INT32_MAX ? static_cast<int>(value) : -1;
+}
+
+// The folder the saver temp root goes in: $XDG_RUNTIME_DIR when it is a private folder of
+// this user (no other user can put anything there); otherwise a per-user folder
+// "kxsaver-UID" in the temporary folder, made private on first use. When neither can be had
+// (another user planted "kxsaver-UID") the temporary folder itself, where the root's own
+// checks still refuse a root that is not this user's.
+std::string PerUserTempFolder() {
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  if (runtime != nullptr && runtime[0] == '/') {
+    std::string folder = runtime;
+    if (folder.back() != '/') folder += '/';
+    if (IsPrivateDirectory(folder)) return folder;
+  }
+  const std::string temp = TempFolder();
+  const std::string own = temp + "kxsaver-" + std::to_string(geteuid()) + "/";
+  if (CreatePrivateDirectory(own) && IsPrivateDirectory(own)) return own;
+  return temp;
 }
 
 }  // namespace
 
 SaverFolders SaverFolders::ForThisProcess() {
   SaverFolders folders;
-  folders.tempFolder = TempFolder();
+  folders.tempFolder = PerUserTempFolder();
   folders.exePath = LongPathName(ExecutablePath());
   folders.pid = CurrentProcessId();
   return folders;
@@ -88,7 +116,10 @@ std::string LongPathName(const std::string& path) {
 
 std::string GetExtractionFolder(const SaverFolders& folders) {
   const std::string root = folders.TempRoot();
-  if (!root.empty() && !CreatePrivateDirectory(root)) return std::string();
+  // A root that exists already must be this user's and private: one another user made, or
+  // one that others could write into, is never used.
+  if (!root.empty() && (FileExists(root) ? !IsPrivateDirectory(root) : !CreatePrivateDirectory(root)))
+    return std::string();
   const std::string folder = folders.ExtractionFolder();
   if (!CreatePrivateDirectory(folder)) return std::string();
   return folder;
@@ -96,11 +127,12 @@ std::string GetExtractionFolder(const SaverFolders& folders) {
 
 void CleanSaverTempRoot(const SaverFolders& folders) {
   const std::string root = folders.TempRoot();
-  if (root.empty() || !IsRealDirectory(root)) return;  // never the temporary folder itself
+  // Never the temporary folder itself, and never a root of another user or one that others
+  // can write into.
+  if (root.empty() || !IsPrivateDirectory(root)) return;
   for (const auto& name : ListDirectory(root)) {
-    if (IsDecimal(name)) {
-      const int pid = std::stoi(name);
-      if (pid != folders.pid && ProcessIsRunning(pid)) continue;  // a live run's media
+    if (const auto pid = ProcessIdOfName(name)) {
+      if (*pid != folders.pid && ProcessIsRunning(*pid)) continue;  // a live run's media
     }
     RemoveTreeNoFollow(root + "/" + name);
   }

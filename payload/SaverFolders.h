@@ -1,7 +1,8 @@
 #pragma once
 // The temporary folders of one screensaver and their clean-up.
 //
-//   temporary folder   $TMPDIR or /tmp, with a trailing '/'
+//   temporary folder   per user: $XDG_RUNTIME_DIR when it is a private folder of this user,
+//                      else $TMPDIR (or /tmp) + "kxsaver-UID/"; with a trailing '/'
 //   base name          the executable's file name cut before its first dot (Sea.Life.scr: Sea)
 //   saver temp root    temporary folder + Base64 of the base name
 //   extraction folder  saver temp root + '/' + decimal process id + '/'
@@ -9,7 +10,10 @@
 // Two processes of one screensaver share the saver temp root and have separate extraction
 // folders. The clean-up never touches the folder of another process that is still running,
 // never follows a symbolic link, and does nothing at all when the base name is empty (the
-// root would then be the temporary folder itself).
+// root would then be the temporary folder itself). A root that is not a private folder of
+// this user (another user's, or mode wider than 0700) is neither used nor cleaned: no other
+// user can plant a file in a run's folders or make a run stop. Folder names that are numbers
+// too large for a process id are left-overs like any other entry.
 #include <string>
 
 namespace kx {
@@ -38,8 +42,9 @@ std::string TempRootName(const std::string& baseName);
 // ("*", "?") or does not exist.
 std::string LongPathName(const std::string& path);
 
-// Creates the saver temp root and the extraction folder (mode 0700; an existing folder must
-// be a real directory of this user). Returns the extraction folder, or "" when it cannot be
+// Creates the saver temp root and the extraction folder (mode 0700; an existing root must
+// be a private directory of this user, an existing extraction folder a real directory of
+// this user). Returns the extraction folder, or "" when it cannot be
 // made safely.
 std::string GetExtractionFolder(const SaverFolders& folders);
 

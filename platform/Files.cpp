@@ -7,6 +7,8 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 
 #include "platform/Paths.h"
 
@@ -20,6 +22,16 @@ bool FileExists(const std::string& path) {
 bool IsRealDirectory(const std::string& path) {
   struct stat st;
   return lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool IsPrivateDirectory(const std::string& path) {
+  struct stat st;
+  return lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == geteuid() && (st.st_mode & 077) == 0;
+}
+
+bool IsRegularFileUpTo(const std::string& path, int64_t maxBytes) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= maxBytes;
 }
 
 static std::string WithoutTrailingSlash(std::string path) {
@@ -71,36 +83,124 @@ void RemoveTreeNoFollow(const std::string& path) {
   rmdir(p.c_str());
 }
 
+int OpenRegularForRead(const std::string& path, int64_t maxBytes, int64_t& size) {
+  // O_NONBLOCK: opening a FIFO or a terminal must not wait; such files are refused below.
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return -1;
+  struct stat st;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > maxBytes) {
+    close(fd);
+    errno = EINVAL;
+    return -1;
+  }
+  size = st.st_size;
+  return fd;
+}
+
 bool ReadFileBytes(const std::string& path, std::string& out) {
   out.clear();
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr) return false;
+  int64_t size = 0;
+  const int fd = OpenRegularForRead(path, kMaxTextFileBytes, size);
+  if (fd < 0) return false;
   char buffer[65536];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) out.append(buffer, n);
-  const bool ok = !std::ferror(f);
-  std::fclose(f);
+  bool ok = true;
+  for (;;) {
+    const ssize_t n = read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) ok = false;
+    if (n <= 0) break;
+    out.append(buffer, static_cast<size_t>(n));
+    if (static_cast<int64_t>(out.size()) > kMaxTextFileBytes) {  // grew while being read
+      ok = false;
+      break;
+    }
+  }
+  close(fd);
+  if (!ok) out.clear();
   return ok;
 }
 
-bool WriteFileReplacing(const std::string& path, const std::string& data) {
-  const std::string temp = path + ".kxtmp" + std::to_string(CurrentProcessId());
-  const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-  if (fd < 0) return false;
-  size_t done = 0;
-  while (done < data.size()) {
-    const ssize_t n = write(fd, data.data() + done, data.size() - done);
-    if (n <= 0) {
-      close(fd);
-      unlink(temp.c_str());
-      return false;
-    }
-    done += static_cast<size_t>(n);
+namespace {
+
+// The file a path stands for: a symbolic link is followed (relative targets from the link's
+// folder) to what it names, which need not exist yet. A chain longer than 40 links is taken
+// as it stands, so the write then refuses it.
+std::string FinalTarget(std::string path) {
+  for (int hop = 0; hop < 40; ++hop) {
+    char target[4096];
+    const ssize_t n = readlink(path.c_str(), target, sizeof target - 1);
+    if (n < 0) return path;
+    target[n] = '\0';
+    path = target[0] == '/' ? std::string(target) : FolderOf(path) + target;
   }
-  if (fsync(fd) != 0 || close(fd) != 0 || rename(temp.c_str(), path.c_str()) != 0) {
+  return path;
+}
+
+mode_t CurrentUmask() {
+  const mode_t mask = umask(077);
+  umask(mask);
+  return mask;
+}
+
+// Removes what a killed write left beside `target`: "NAME.kxtmpPID" and "NAME.kxtmpPID.XXXXXX"
+// files of processes that no longer run. A live writer's file is left alone.
+void RemoveStaleTemporaries(const std::string& target) {
+  const std::string folder = FolderOf(target);
+  const std::string prefix = FileNamePart(target) + ".kxtmp";
+  for (const auto& name : ListDirectory(folder.empty() ? "." : folder)) {
+    if (name.compare(0, prefix.size(), prefix) != 0) continue;
+    const std::string rest = name.substr(prefix.size());
+    const size_t digits = rest.find_first_not_of("0123456789");
+    const std::string pidText = rest.substr(0, digits);
+    if (pidText.empty() || pidText.size() > 9) continue;
+    if (digits != std::string::npos && rest[digits] != '.') continue;
+    const int pid = std::stoi(pidText);  // at most 9 digits: always fits
+    if (pid != CurrentProcessId() && ProcessIsRunning(pid)) continue;
+    struct stat st;
+    if (lstat((folder + name).c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == geteuid())
+      unlink((folder + name).c_str());
+  }
+}
+
+bool SyncFolder(const std::string& folder) {
+  const int fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool ok = fsync(fd) == 0;
+  close(fd);
+  return ok;
+}
+
+}  // namespace
+
+bool WriteFileReplacing(const std::string& path, const std::string& data) {
+  // A link is written through: the settings file may live elsewhere and be linked in.
+  const std::string target = FinalTarget(path);
+  RemoveStaleTemporaries(target);
+  // The temporary name is unique (mkstemp) and carries the process id, so a later write can
+  // tell a dead writer's leftover from a live one's file.
+  std::string temp = target + ".kxtmp" + std::to_string(CurrentProcessId()) + ".XXXXXX";
+  const int fd = mkostemp(temp.data(), O_CLOEXEC);
+  if (fd < 0) return false;
+  // The file keeps its mode; a new one gets 0644 narrowed by the umask.
+  struct stat st;
+  const mode_t mode = stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode) ? (st.st_mode & 07777)
+                                                                          : (0644 & ~CurrentUmask());
+  bool ok = fchmod(fd, mode) == 0;
+  size_t done = 0;
+  while (ok && done < data.size()) {
+    const ssize_t n = write(fd, data.data() + done, data.size() - done);
+    if (n <= 0 && errno == EINTR) continue;
+    if (n <= 0) ok = false;
+    else done += static_cast<size_t>(n);
+  }
+  ok = ok && fsync(fd) == 0;
+  ok = close(fd) == 0 && ok;
+  if (!ok || rename(temp.c_str(), target.c_str()) != 0) {
     unlink(temp.c_str());
     return false;
   }
+  // The rename itself reaches the disk only with the folder.
+  SyncFolder(FolderOf(target));
   return true;
 }
 

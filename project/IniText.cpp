@@ -159,6 +159,34 @@ void IniText::WriteString(const std::string& section, const std::string& key, co
   lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insertAt), line);
 }
 
+void IniText::WriteNewSection(const std::string& section, const std::vector<std::string>& keys,
+                              const std::string& value) {
+  // What WriteString key by key would leave for an absent section, in one pass: keys that
+  // match without regard to case (and blanks) take one line, at the first one's place, in the
+  // last one's spelling.
+  if (keys.empty()) return;
+  lines_.push_back("[" + section + "]");
+  std::unordered_map<std::string, size_t> lineOf;
+  for (const auto& key : keys) {
+    const auto [it, added] = lineOf.try_emplace(UpperAscii(Trim(key)), lines_.size());
+    if (added) lines_.push_back(key + "=" + value);
+    else lines_[it->second] = key + "=" + value;
+  }
+}
+
+std::unordered_map<std::string, std::string> IniText::SectionValues(const std::string& section) const {
+  std::unordered_map<std::string, std::string> values;
+  const int header = SectionHeader(section);
+  if (header < 0) return values;
+  const size_t end = SectionEnd(header);
+  for (size_t i = static_cast<size_t>(header) + 1; i < end; ++i) {
+    const auto eq = lines_[i].find('=');
+    if (eq == std::string::npos) continue;
+    values.try_emplace(UpperAscii(Trim(lines_[i].substr(0, eq))), Trim(lines_[i].substr(eq + 1)));
+  }
+  return values;
+}
+
 void IniText::WriteInteger(const std::string& section, const std::string& key, int32_t value) {
   WriteString(section, key, std::to_string(value));
 }

@@ -133,7 +133,7 @@ bool UserSettingsFile::WriteSettings(const UserSettingValues& v, const std::vect
   ini.WriteBool(kSetting, "ShowClock", v.ShowClock);
   ini.WriteInteger(kSetting, "ClockPos", v.ClockPos);
   ini.EraseSection(kMusicList);
-  for (const auto& file : musicList) ini.WriteString(kMusicList, file, "");
+  ini.WriteNewSection(kMusicList, musicList, "");
   return ini.SaveFile(path_);
 }
 
@@ -141,7 +141,9 @@ bool UserSettingsFile::WriteExcludedItems(const std::vector<int>& positions) con
   if (!inUse_) return false;
   IniText ini = IniText::LoadFile(path_);
   ini.EraseSection(kFiles);
-  for (int position : positions) ini.WriteString(kFiles, std::to_string(position), "");
+  std::vector<std::string> keys;
+  for (int position : positions) keys.push_back(std::to_string(position));
+  ini.WriteNewSection(kFiles, keys, "");
   return ini.SaveFile(path_);
 }
 

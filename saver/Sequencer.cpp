@@ -201,9 +201,11 @@ void TSaverShow::DrawTransitionStep(int32_t effect, int32_t percent) {
 // Scene sounds.
 
 int64_t TSaverShow::RandomInterval(const TSoundSlot& slot) {
-  // A whole number of seconds from MinTime (inclusive) to MaxTime (exclusive).
-  const int32_t low = std::min(slot.MinTime, slot.MaxTime);
-  const int32_t high = std::max(slot.MinTime, slot.MaxTime);
+  // A whole number of seconds from MinTime (inclusive) to MaxTime (exclusive). Negative
+  // stored times count as 0 (an interval cannot be negative; it made the sound restart every
+  // frame), so the span always fits RandomBelow.
+  const int32_t low = std::max(0, std::min(slot.MinTime, slot.MaxTime));
+  const int32_t high = std::max(0, std::max(slot.MinTime, slot.MaxTime));
   return static_cast<int64_t>(low) + RandomBelow(high - low);
 }
 

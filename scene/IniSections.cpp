@@ -70,8 +70,16 @@ IniSections IniSections::FromLines(const std::vector<std::string>& lines) {
   return ini;
 }
 
+std::string IniSections::UpperKey(std::string_view name) {
+  std::string key(name);
+  for (char& c : key)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return key;
+}
+
 void IniSections::Parse(std::string_view text) {
   sections_.clear();
+  index_.clear();
   Section* current = nullptr;
   size_t start = 0;
   while (start <= text.size()) {
@@ -87,14 +95,9 @@ void IniSections::AddLine(std::string_view line, Section*& current) {
   if (line.empty() || line[0] == ';') return;
   if (line.front() == '[' && line.back() == ']' && line.size() >= 2) {
     const std::string_view name = Trim(line.substr(1, line.size() - 2));
-    for (auto& s : sections_) {
-      if (EqualsIgnoreCase(s.name, name)) {
-        current = &s;
-        return;
-      }
-    }
-    sections_.push_back(Section{std::string(name), {}});
-    current = &sections_.back();
+    const auto [it, added] = index_.try_emplace(UpperKey(name), sections_.size());
+    if (added) sections_.push_back(Section{std::string(name), {}});
+    current = &sections_[it->second];
     return;
   }
   const size_t eq = line.find('=');
@@ -104,10 +107,8 @@ void IniSections::AddLine(std::string_view line, Section*& current) {
 }
 
 const IniSections::Section* IniSections::FindSection(std::string_view name) const {
-  for (const auto& s : sections_) {
-    if (EqualsIgnoreCase(s.name, name)) return &s;
-  }
-  return nullptr;
+  const auto it = index_.find(UpperKey(name));
+  return it == index_.end() ? nullptr : &sections_[it->second];
 }
 
 std::optional<std::string> IniSections::Find(std::string_view section, std::string_view key) const {

@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace kx {
@@ -45,8 +46,12 @@ class IniSections {
 
  private:
   void AddLine(std::string_view line, Section*& current);
+  static std::string UpperKey(std::string_view name);
 
   std::vector<Section> sections_;
+  // Section position by upper-cased name: finding a section never walks the list, so text of
+  // any number of sections is read in linear time.
+  std::unordered_map<std::string, size_t> index_;
 };
 
 // Parses a whole-string integer as the INI reader does; nullopt when it is not one.

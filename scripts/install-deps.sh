@@ -15,6 +15,7 @@ PACKAGES=(
   xvfb xauth xdotool imagemagick x11-utils
   xscreensaver desktop-file-utils dpkg-dev procps
   fonts-liberation fonts-dejavu-core
+  clang libclang-rt-14-dev
 )
 
 missing=()

@@ -158,6 +158,20 @@ TEST(RainTest, AStreakIsAFaintTailAndABrighterHead) {
   }
 }
 
+// Stored streak lengths at the ends of their range: the streak is drawn, clipped, with no
+// overflow on the way (INT32_MAX made the end row wrap around).
+TEST(RainTest, HugeStreakLengthsAreDrawnClipped) {
+  for (const int32_t factor : {INT32_MAX, INT32_MIN}) {
+    Bitmap32 frame(20, 20, kBlack);
+    TRain rain = MakeRain(frame);
+    rain.Angle = 60;
+    rain.LengthFactor = factor;
+    rain.Drops[0] = {10, 10, 4, 4};
+    rain.Draw();
+    EXPECT_GT(LitPixels(frame), 5) << factor;
+  }
+}
+
 TEST(RainTest, SlantedStreaksAreClippedToTheFrame) {
   Bitmap32 frame(20, 20, kBlack);
   TRain rain = MakeRain(frame);

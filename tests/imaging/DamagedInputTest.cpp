@@ -284,6 +284,25 @@ TEST(DamagedInput, SizesInHeadersAreCheckedBeforeAllocating) {
   EXPECT_TRUE(anim.frames.empty());
 }
 
+// Frames 0 pixels wide or high, placed away from the screen's corner, carry no pixels and
+// draw nothing (no pixel address is ever formed from their empty data).
+TEST(DamagedInput, EmptyGifFramesDrawNothing) {
+  for (const auto& [w, h] : {std::pair{0, 3}, std::pair{3, 0}}) {
+    SCOPED_TRACE(std::to_string(w) + " x " + std::to_string(h));
+    Bytes file = GifWithFrame(static_cast<uint16_t>(w), static_cast<uint16_t>(h));
+    const size_t desc = 13 + 3 * 2;
+    file[desc + 1] = 2, file[desc + 3] = 1;  // left 2, top 1
+    GifAnimation anim;
+    std::string error;
+    ASSERT_TRUE(DecodeGifAnimation(file, anim, error)) << error;
+    ASSERT_EQ(anim.frames.size(), 1u);
+    const Bitmap32& screen = anim.frames[0].composed;
+    ASSERT_EQ(screen.Width(), 10);
+    for (int y = 0; y < screen.Height(); ++y)
+      for (int x = 0; x < screen.Width(); ++x) ASSERT_EQ(screen.Pixel(x, y), 0u);
+  }
+}
+
 TEST(DamagedInput, FlippedBytesNeverCrash) {
   // Each fixture with one byte changed at a time, at every 3rd position: the decoder either
   // refuses it or produces a picture of a sane size.

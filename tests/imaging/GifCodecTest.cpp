@@ -286,3 +286,35 @@ TEST(GifEncode, NearestPaletteIndexMatchesBruteForce) {
 
 }  // namespace
 }  // namespace kx
+
+namespace kx {
+namespace {
+
+// Tiny files that declare huge screens: every composed frame is paid from the decode
+// budget before it is allocated, so the second 8192 x 6000 frame (two would hold 393 MB)
+// is refused with a clear error, and the first frame read stays.
+TEST(GifDecodeBudget, FramesOnAHugeScreenStopAtTheBudget) {
+  test::GifLayout layout;
+  layout.width = 8192, layout.height = 6000;
+  layout.globalTable = {0x000000, 0xFF0000};
+  test::GifFrameLayout dot;
+  dot.width = 1, dot.height = 1, dot.indices = {1};
+  layout.frames = {dot, dot};
+  const Bytes file = test::WriteGif(layout);
+  ASSERT_LT(file.size(), 100u);
+
+  GifAnimation anim;
+  std::string error;
+  EXPECT_FALSE(DecodeGifAnimation(file, anim, error));
+  EXPECT_NE(error.find("decode budget"), std::string::npos) << error;
+  ASSERT_EQ(anim.frames.size(), 1u);
+  EXPECT_EQ(anim.frames[0].composed.Pixel(0, 0), Rgb(255, 0, 0));
+
+  // The still picture needs the first frame only: one screen, within the budget.
+  Bitmap32 still;
+  ASSERT_TRUE(DecodePicture(file, still, error)) << error;
+  EXPECT_EQ(still.Width(), 8192);
+}
+
+}  // namespace
+}  // namespace kx

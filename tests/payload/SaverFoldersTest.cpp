@@ -166,6 +166,64 @@ TEST(CleanSaverTempRoot, LeavesARootThatIsALink) {
   EXPECT_TRUE(FileExists(outside / "f"));
 }
 
+// Numbers no process id can be are left-overs: they are removed, and reading them must not
+// throw (a planted "9999999999" once made every run abort).
+TEST(CleanSaverTempRoot, RemovesFoldersNamedByNumbersBeyondAnyProcessId) {
+  TempDir tmp;
+  const std::string root = tmp / "U2Vh";
+  mkdir(root.c_str(), 0700);
+  for (const char* name : {"9999999999", "2147483648", "4294967297", "0", "00000000001"})
+    mkdir((root + "/" + name).c_str(), 0700);
+  ASSERT_NO_THROW(CleanSaverTempRoot(SaverFolders{tmp.path(), "/x/Sea.scr", 4711}));
+  EXPECT_FALSE(FileExists(root));
+}
+
+// A root that is not this user's private folder is neither used nor emptied.
+TEST(SaverTempRoot, OnlyAPrivateRootOfThisUserIsUsed) {
+  TempDir tmp;
+  const std::string root = tmp / "U2Vh";
+  const SaverFolders f{tmp.path(), "/x/Sea.scr", 4711};
+  mkdir(root.c_str(), 0700);
+  chmod(root.c_str(), 0777);  // others could plant files here
+  WriteText(root + "/planted", "x");
+  EXPECT_EQ(GetExtractionFolder(f), "");
+  CleanSaverTempRoot(f);
+  EXPECT_TRUE(FileExists(root + "/planted"));
+  EXPECT_EQ(ModeBits(root), 0777);
+
+  chmod(root.c_str(), 0700);
+  if (geteuid() == 0) {  // only root can give a folder away
+    ASSERT_EQ(chown(root.c_str(), 65534, 65534), 0);
+    EXPECT_EQ(GetExtractionFolder(f), "");
+    CleanSaverTempRoot(f);
+    EXPECT_TRUE(FileExists(root + "/planted"));
+    ASSERT_EQ(chown(root.c_str(), 0, 0), 0);
+  }
+  EXPECT_EQ(GetExtractionFolder(f), root + "/4711/");
+}
+
+// The temporary folder of a run is the user's own: the session's runtime folder when it is
+// private, else a private per-user folder in $TMPDIR.
+TEST(SaverFolders, TheTemporaryFolderIsPerUser) {
+  TempDir tmp, runtime;
+  const char* oldTmp = std::getenv("TMPDIR");
+  const char* oldRuntime = std::getenv("XDG_RUNTIME_DIR");
+  const std::string savedTmp = oldTmp ? oldTmp : "", savedRuntime = oldRuntime ? oldRuntime : "";
+  setenv("TMPDIR", tmp.path().c_str(), 1);
+  setenv("XDG_RUNTIME_DIR", runtime.path().c_str(), 1);
+  EXPECT_EQ(SaverFolders::ForThisProcess().tempFolder, runtime.path());
+
+  chmod(runtime.path().c_str(), 0755);  // not private: not used
+  const std::string own = tmp / ("kxsaver-" + std::to_string(geteuid()) + "/");
+  EXPECT_EQ(SaverFolders::ForThisProcess().tempFolder, own);
+  EXPECT_EQ(ModeBits(own), 0700);
+  unsetenv("XDG_RUNTIME_DIR");
+  EXPECT_EQ(SaverFolders::ForThisProcess().tempFolder, own);
+
+  oldTmp ? setenv("TMPDIR", savedTmp.c_str(), 1) : unsetenv("TMPDIR");
+  if (oldRuntime) setenv("XDG_RUNTIME_DIR", savedRuntime.c_str(), 1);
+}
+
 TEST(IsSafeMemberName, RefusesNamesThatEscapeOrClobber) {
   for (const char* bad : {"", ".", "..", "a/b", "a\\b", "C:x", "KXFiles.res", "KXC.res", "KXGUI.kxu",
                           "KXFilenames.res", "KXtest~1.tmp"})

@@ -1,6 +1,14 @@
 #include "project/IniText.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "platform/Files.h"
+#include "tests/support/TestSupport.h"
 
 namespace kx {
 namespace {
@@ -74,6 +82,65 @@ TEST(SectionKeysByLineRule, TakesKeysUpToTheLastEqualsSign) {
   };
   for (const auto& c : cases)
     EXPECT_EQ(SectionKeysByLineRule(SplitLines(c.text), "FileList"), c.keys) << c.name;
+}
+
+}  // namespace
+}  // namespace kx
+
+namespace kx {
+namespace {
+
+std::vector<std::string> Entries(const std::string& folder) {
+  auto names = ListDirectory(folder);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// Saving replaces the file whole and leaves nothing else behind: a stale temporary file of a
+// killed writer goes, a live writer's stays, the mode is kept and a link is written through.
+TEST(IniTextSave, ReplacesTheFileAndCleansUpAfterKilledWrites) {
+  test::TempDir dir;
+  const std::string path = dir / "Sea.ini";
+  test::WriteText(path, "[Setting]\r\nSpeed=1\r\n");
+  chmod(path.c_str(), 0600);
+  const pid_t dead = fork();
+  if (dead == 0) _exit(0);
+  waitpid(dead, nullptr, 0);
+  test::WriteText(path + ".kxtmp" + std::to_string(dead), "old scheme");
+  test::WriteText(path + ".kxtmp" + std::to_string(dead) + ".a1B2c3", "new scheme");
+  test::WriteText(path + ".kxtmp1", "pid 1 still runs");  // init: a live writer
+  test::WriteText(dir / "Sea.ini.kxtmpnotes", "not ours");
+
+  IniText ini = IniText::Parse("[Setting]\r\nSpeed=2\r\n");
+  ASSERT_TRUE(ini.SaveFile(path));
+  EXPECT_EQ(test::ReadText(path), "[Setting]\r\nSpeed=2\r\n");
+  EXPECT_EQ(test::ModeBits(path), 0600);
+  EXPECT_EQ(Entries(dir.path()), (std::vector<std::string>{"Sea.ini", "Sea.ini.kxtmp1", "Sea.ini.kxtmpnotes"}));
+
+  // Through a link: the target changes, the link stays a link.
+  test::TempDir elsewhere;
+  const std::string target = elsewhere / "real.ini";
+  test::WriteText(target, "[Setting]\r\n");
+  chmod(target.c_str(), 0640);
+  const std::string link = dir / "Linked.ini";
+  ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
+  ASSERT_TRUE(ini.SaveFile(link));
+  struct stat st;
+  ASSERT_EQ(lstat(link.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  EXPECT_EQ(test::ReadText(target), "[Setting]\r\nSpeed=2\r\n");
+  EXPECT_EQ(test::ModeBits(target), 0640);
+  EXPECT_EQ(Entries(elsewhere.path()), (std::vector<std::string>{"real.ini"}));
+}
+
+// The bulk section writer gives what key-by-key writes give, equal keys written once.
+TEST(IniTextSave, WriteNewSectionMatchesKeyByKeyWrites) {
+  const std::vector<std::string> keys = {"/m/a.ogg", "/m/B.ogg", "/m/b.ogg", " /m/a.ogg", "/m/c.wav"};
+  IniText one = IniText::Parse("[Setting]\r\nSpeed=1\r\n");
+  IniText bulk = one;
+  for (const auto& key : keys) one.WriteString("MusicList", key, "");
+  bulk.WriteNewSection("MusicList", keys, "");
+  EXPECT_EQ(bulk.ToText(), one.ToText());
 }
 
 }  // namespace

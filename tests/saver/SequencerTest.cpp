@@ -340,6 +340,16 @@ TEST(SceneSounds, ARandomIntervalSoundRestartsAfterFiveToNineSeconds) {
   EXPECT_GT(gaps.size(), 2u);  // the pause is drawn anew each time
 }
 
+// Times at the ends of the int32 range: negative times count as 0, so the pause is never
+// negative (INT32_MIN made the span overflow and the sound restart every frame).
+TEST(SceneSounds, ExtremeIntervalTimesNeverRestartEveryFrame) {
+  SoundHarness h;
+  WriteWav(h.dir / "birds.wav");
+  h.StartScene({SoundSlot("birds.wav", kSoundRandomInterval, INT32_MIN, INT32_MAX)});
+  h.Watch(20000);
+  EXPECT_LE(h.plays.size(), 1u);
+}
+
 TEST(SceneSounds, LoopedSoundsStartOnceAndFixedIntervalsRepeat) {
   SoundHarness h;
   WriteWav(h.dir / "surf.wav");

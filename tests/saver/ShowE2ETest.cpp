@@ -95,7 +95,7 @@ TEST(ShowE2E, PlaysChangesItemsAndEndsOnAKey) {
   Bitmap32 first, second;
   const bool sawRed = WaitForScreen(tmp / "first.png", kRed, Ms(15000), first);
   // The extraction folder exists while the show runs.
-  const std::string extraction = tmp / (TempRootName("Show") + "/" + std::to_string(child));
+  const std::string extraction = runtime / (TempRootName("Show") + "/" + std::to_string(child));
   const bool extractedWhileRunning = IsRealDirectory(extraction);
   const bool sawBlue = sawRed && WaitForScreen(tmp / "second.png", kBlue, Ms(8000), second);
   auto describe = [&](const Bitmap32& shot) {

@@ -320,6 +320,22 @@ TEST(Project, ResizeToAnExactSizeScalesAmplitudeByWidthAndJitterByHeight) {
   EXPECT_NEAR(static_cast<int>(GreenOf(corner)), 767 & 0xFF, 8);
 }
 
+// Stored amplitudes and jitters at the ends of the int32 range saturate when scaled up
+// (INT32_MAX scaled by 1.25 became INT32_MIN).
+TEST(Project, ResizeSaturatesHugeAmplitudesAndJitters) {
+  TempFolder folder;
+  ScenePackage p = HarbourPackage();
+  p.Waves[0].Amplitude = INT32_MAX, p.Waves[0].Jitter = INT32_MIN;
+  p.Waves[1].Amplitude = INT32_MIN, p.Waves[1].Jitter = INT32_MAX;
+  TProject project;
+  ASSERT_TRUE(project.LoadFromFile(WritePackage(folder, "h.kxp", p)));
+  project.Resize(false, project.Picture->Width() * 2, project.Picture->Height() * 2);
+  EXPECT_EQ(project.WaveParam(0)->Amplitude, INT32_MAX);
+  EXPECT_EQ(project.WaveParam(0)->Jitter, INT32_MIN);
+  EXPECT_EQ(project.WaveParam(1)->Amplitude, INT32_MIN);
+  EXPECT_EQ(project.WaveParam(1)->Jitter, INT32_MAX);
+}
+
 TEST(Project, ResizeOfATallPictureKeepsTheHeight) {
   TempFolder folder;
   TProject project;
