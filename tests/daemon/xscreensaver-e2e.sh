@@ -130,6 +130,10 @@ CHANGED=$(compare -metric AE "$OUTDIR/xscreensaver-e2e.png" "$OUTDIR/xscreensave
 echo "pixels changed in 3.5 s: $CHANGED"
 awk -v n="$CHANGED" 'BEGIN { exit !(n + 0 > 1000) }' || fail "the screen stands still"
 
+# The media are extracted into the session's runtime folder, so that its being empty at the
+# end says something.
+[ -n "$(find "$T/run" -type f | head -1)" ] || fail "no media extracted into $T/run"
+
 # Deactivation: the daemon sends SIGTERM; the saver must be gone within two seconds.
 START=$(date +%s%N)
 as_user "${ENV[@]}" xscreensaver-command -deactivate >/dev/null || fail "xscreensaver-command -deactivate"
