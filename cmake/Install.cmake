@@ -14,6 +14,8 @@
 install(TARGETS kxsaver kxpack kxrender RUNTIME DESTINATION bin)
 install(FILES ${CMAKE_SOURCE_DIR}/doc/kxsaver.6 DESTINATION share/man/man6)
 install(FILES ${CMAKE_SOURCE_DIR}/doc/kxpack.1 DESTINATION share/man/man1)
+# How the demo gets into xscreensaver's list: the package cannot put it there itself.
+install(FILES ${CMAKE_SOURCE_DIR}/doc/README.xscreensaver DESTINATION share/doc/kxsaver)
 
 install(CODE "
   set(kx_stage \"\$ENV{DESTDIR}\")

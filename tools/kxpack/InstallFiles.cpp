@@ -62,9 +62,11 @@ std::string DesktopString(const std::string& text) {
 // as a string value, where '%' introduces field codes and so is doubled.
 std::string ExecArgument(const std::string& arg) {
   static const std::string kReserved = " \t\"'\\><~|&;$*?#()`";
-  std::string quoted = arg;
-  if (arg.find_first_of(kReserved) != std::string::npos) {
-    quoted = "\"";
+  std::string quoted;
+  if (arg.find_first_of(kReserved) == std::string::npos) {
+    quoted = arg;
+  } else {
+    quoted.push_back('"');
     for (char c : arg) {
       if (c == '"' || c == '`' || c == '$' || c == '\\') quoted += '\\';
       quoted += c;
