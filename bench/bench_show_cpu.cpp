@@ -21,7 +21,9 @@
 // start-up and first frame are not what a screensaver costs for hours) the processor time of
 // the player process and of the X server is read from /proc/PID/stat (utime + stime, plus the
 // children they have waited for: glslideshow loads its pictures through helper programs) over
-// the measured window (KX_BENCH_SECONDS, default 20), as percent of one core. Peak memory is
+// the measured window (KX_BENCH_SECONDS, default 20), as percent of one core. Both slide
+// shows repeat every 10 s, so a window of a multiple of 10 s holds the same share of
+// transitions wherever it starts. Peak memory is
 // the player's VmHWM at the end of the window. KX_BENCH_SHOTS=DIR writes a screenshot of each
 // case into DIR just before its measured window, to see that the right thing is playing.
 #include <X11/Xlib.h>
@@ -147,9 +149,9 @@ std::vector<std::string> Environment(const std::vector<std::pair<std::string, st
   return env;
 }
 
-// Starts `args` with `env`; its output goes to `log` (appended). `keepFd` stays open in the child.
-Child Spawn(const std::vector<std::string>& args, const std::vector<std::string>& env, const std::string& log,
-            int keepFd = -1) {
+// Starts `args` with `env`; its output goes to `log` (appended). Descriptors without
+// FD_CLOEXEC stay open in the child (Xvfb's -displayfd pipe).
+Child Spawn(const std::vector<std::string>& args, const std::vector<std::string>& env, const std::string& log) {
   std::vector<char*> argv, envp;
   for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
@@ -160,7 +162,6 @@ Child Spawn(const std::vector<std::string>& args, const std::vector<std::string>
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
   posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
   posix_spawn_file_actions_adddup2(&actions, 1, 2);
-  (void)keepFd;  // pipes are made without O_CLOEXEC, so the child inherits them as they are
   // A process group of its own, so that the terminal's Ctrl+C reaches this program, which
   // then ends its children itself.
   posix_spawnattr_t attr;
@@ -207,6 +208,20 @@ double CpuSeconds(pid_t pid) {
   return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
+// Seconds the threads of a process have spent ready to run but waiting for a processor
+// (second field of each thread's schedstat). On a busy machine a player that waits a lot draws
+// fewer frames than it would alone, and its processor figure is then too low.
+double WaitSeconds(pid_t pid) {
+  const std::string tasks = "/proc/" + std::to_string(pid) + "/task/";
+  double ns = 0;
+  for (const auto& tid : kx::ListDirectory(tasks)) {
+    std::ifstream in(tasks + tid + "/schedstat");
+    double run = 0, wait = 0;
+    if (in >> run >> wait) ns += wait;
+  }
+  return ns * 1e-9;
+}
+
 // Peak resident memory (VmHWM) in MB.
 double PeakMb(pid_t pid) {
   std::ifstream in("/proc/" + std::to_string(pid) + "/status");
@@ -225,10 +240,11 @@ struct XServer {
 std::optional<XServer> StartXvfb(int width, int height, const std::string& log) {
   int fds[2];
   if (pipe(fds) != 0) return std::nullopt;
+  fcntl(fds[0], F_SETFD, FD_CLOEXEC);  // only the write end is the server's
   XServer server;
   server.process = Spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0",
                           std::to_string(width) + "x" + std::to_string(height) + "x24", "-nolisten", "tcp"},
-                         Environment({}), log, fds[1]);
+                         Environment({}), log);
   close(fds[1]);
   std::string number;
   char c;
@@ -285,7 +301,7 @@ struct Case {
 struct Figures {
   bool ok = false;
   std::string problem;
-  double saverPercent = 0, serverPercent = 0, peakMb = 0;
+  double saverPercent = 0, serverPercent = 0, peakMb = 0, waitPercent = 0;
   double Total() const { return saverPercent + serverPercent; }
 };
 
@@ -343,8 +359,10 @@ Figures RunCase(const Setup& setup, const Case& c) {
   } else {
     const auto start = std::chrono::steady_clock::now();
     const double saver0 = CpuSeconds(player.pid), server0 = CpuSeconds(server->process.pid);
+    const double wait0 = WaitSeconds(player.pid);
     SleepSeconds(setup.window);
     const double saver1 = CpuSeconds(player.pid), server1 = CpuSeconds(server->process.pid);
+    const double wait1 = WaitSeconds(player.pid);
     const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     figures.peakMb = PeakMb(player.pid);
     if (!Alive(player)) {
@@ -353,6 +371,7 @@ Figures RunCase(const Setup& setup, const Case& c) {
       figures.ok = true;
       figures.saverPercent = 100 * (saver1 - saver0) / wall;
       figures.serverPercent = 100 * (server1 - server0) / wall;
+      figures.waitPercent = 100 * (wait1 - wait0) / wall;
     }
   }
   Stop(player);
@@ -490,8 +509,8 @@ int main(int argc, char** argv) {
   getloadavg(load, 3);
   std::printf("\nshow at %d x %d, %.0f s per case, %% of one core (load average %.2f %.2f %.2f)\n", setup.width,
               setup.height, setup.window, load[0], load[1], load[2]);
-  std::printf("%-32s %8s %9s %8s %8s %12s\n", "case", "saver %", "X server %", "total %", "peak MB",
-              "ratio to gl");
+  std::printf("%-32s %8s %9s %8s %8s %12s %9s\n", "case", "saver %", "X server %", "total %", "peak MB",
+              "ratio to gl", "waited %");
   for (size_t i = 0; i < cases.size(); ++i) {
     const Figures& f = results[i];
     if (!f.ok) {
@@ -500,10 +519,11 @@ int main(int argc, char** argv) {
     }
     char ratio[32] = "n/a";
     if (baseline) std::snprintf(ratio, sizeof ratio, "%.2f", f.Total() / *baseline);
-    std::printf("%-32s %8.1f %9.1f %8.1f %8.1f %12s\n", cases[i].name.c_str(), f.saverPercent, f.serverPercent,
-                f.Total(), f.peakMb, ratio);
+    std::printf("%-32s %8.1f %9.1f %8.1f %8.1f %12s %9.1f\n", cases[i].name.c_str(), f.saverPercent,
+                f.serverPercent, f.Total(), f.peakMb, ratio, f.waitPercent);
   }
   if (!haveGl) std::printf("(%s is not installed: no baseline, no ratios)\n", kGlSlideshow);
+  std::printf("waited: the player's threads ready to run but without a processor, %% of the window\n");
   std::printf("targets: photo show at most 0.25 of glslideshow, scene at most 0.17, still picture at most 3 %%\n");
 
   bool allOk = true;
