@@ -23,9 +23,11 @@
 // children they have waited for: glslideshow loads its pictures through helper programs) over
 // the measured window (KX_BENCH_SECONDS, default 20), as percent of one core. Both slide
 // shows repeat every 10 s, so a window of a multiple of 10 s holds the same share of
-// transitions wherever it starts. Peak memory is
-// the player's VmHWM at the end of the window. KX_BENCH_SHOTS=DIR writes a screenshot of each
-// case into DIR just before its measured window, to see that the right thing is playing.
+// transitions wherever it starts. Peak memory is the player's VmHWM at the end of the window.
+// "waited" is the time the player's threads were ready to run but had no processor: on a busy
+// machine a starved player draws fewer frames and its figure reads low, so compare runs whose
+// waits are alike. KX_BENCH_SHOTS=DIR writes a screenshot of each case into DIR just before its
+// measured window, to see that the right thing is playing.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <fcntl.h>
