@@ -303,6 +303,7 @@ struct Case {
 struct Figures {
   bool ok = false;
   std::string problem;
+  std::string note;  // something the player said that matters for reading its figures
   double saverPercent = 0, serverPercent = 0, peakMb = 0, waitPercent = 0;
   double Total() const { return saverPercent + serverPercent; }
 };
@@ -328,7 +329,8 @@ std::string ShotName(const std::string& caseName) {
 
 Figures RunCase(const Setup& setup, const Case& c) {
   Figures figures;
-  const std::string log = setup.dir + "log.txt";
+  // Each case writes its own log, so that what its player said can be looked up afterwards.
+  const std::string log = setup.dir + "log-" + ShotName(c.name) + ".txt";
   auto server = StartXvfb(setup.width, setup.height, log);
   if (!server) {
     figures.problem = "Xvfb did not start (see " + log + ")";
@@ -382,6 +384,17 @@ Figures RunCase(const Setup& setup, const Case& c) {
     window.dpy = nullptr;
   }
   Stop(server->process);
+  // glslideshow measures its frame rate and, below its cutoff (5 fps), stops panning and
+  // fading for good: it then shows still pictures with plain cuts, far less work than a slide
+  // show with transitions, and its figure is no longer the baseline it stands for.
+  std::string output;
+  kx::ReadFileBytes(log, output);
+  const size_t slow = output.find("Turning off pan/fade");
+  if (slow != std::string::npos) {
+    const size_t from = output.rfind("only", slow);
+    figures.note = "turned off pan and fade (\"" +
+                   output.substr(from == std::string::npos ? slow : from, output.find('\n', slow) - from) + "\")";
+  }
   return figures;
 }
 
@@ -524,6 +537,8 @@ int main(int argc, char** argv) {
     std::printf("%-32s %8.1f %9.1f %8.1f %8.1f %12s %9.1f\n", cases[i].name.c_str(), f.saverPercent,
                 f.serverPercent, f.Total(), f.peakMb, ratio, f.waitPercent);
   }
+  for (size_t i = 0; i < cases.size(); ++i)
+    if (!results[i].note.empty()) std::printf("note: %s %s\n", cases[i].name.c_str(), results[i].note.c_str());
   if (!haveGl) std::printf("(%s is not installed: no baseline, no ratios)\n", kGlSlideshow);
   std::printf("waited: the player's threads ready to run but without a processor, %% of the window\n");
   std::printf("targets: photo show at most 0.25 of glslideshow, scene at most 0.17, still picture at most 3 %%\n");
@@ -534,6 +549,6 @@ int main(int argc, char** argv) {
   if (allOk && std::getenv("KX_BENCH_KEEP") == nullptr)
     kx::RemoveTreeNoFollow(setup.dir);
   else
-    std::printf("kept %s (log.txt holds the players' output)\n", setup.dir.c_str());
+    std::printf("kept %s (log-CASE.txt holds each player's output)\n", setup.dir.c_str());
   return allOk ? 0 : 1;
 }
