@@ -139,6 +139,25 @@ struct Child {
   explicit operator bool() const { return pid > 0; }
 };
 
+// The children alive now (the X server, a player, a screenshot), so that an interrupted run
+// ends them instead of leaving an X server and a saver behind.
+constexpr int kMaxLive = 8;
+volatile sig_atomic_t g_live[kMaxLive] = {};
+
+void Track(pid_t pid, bool alive) {
+  for (auto& slot : g_live)
+    if (alive ? slot == 0 : slot == pid) {
+      slot = alive ? pid : 0;
+      return;
+    }
+}
+
+void EndChildrenAndExit(int sig) {
+  for (auto& slot : g_live)
+    if (slot != 0) kill(slot, SIGTERM);
+  _exit(128 + sig);
+}
+
 std::vector<std::string> Environment(const std::vector<std::pair<std::string, std::string>>& overrides) {
   std::vector<std::string> env;
   for (char** e = environ; *e != nullptr; ++e) {
@@ -164,14 +183,15 @@ Child Spawn(const std::vector<std::string>& args, const std::vector<std::string>
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
   posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
   posix_spawn_file_actions_adddup2(&actions, 1, 2);
-  // A process group of its own, so that the terminal's Ctrl+C reaches this program, which
-  // then ends its children itself.
+  // A process group of its own, so that the terminal's Ctrl+C reaches only this program,
+  // which then ends its children itself (EndChildrenAndExit).
   posix_spawnattr_t attr;
   posix_spawnattr_init(&attr);
   posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP);
   posix_spawnattr_setpgroup(&attr, 0);
   Child child;
   if (posix_spawnp(&child.pid, argv[0], &actions, &attr, argv.data(), envp.data()) != 0) child.pid = -1;
+  if (child.pid > 0) Track(child.pid, true);
   posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attr);
   return child;
@@ -182,6 +202,7 @@ bool Alive(const Child& child) { return child.pid > 0 && waitpid(child.pid, null
 // SIGTERM as a daemon sends it, then SIGKILL after 3 s.
 void Stop(Child& child) {
   if (child.pid <= 0) return;
+  Track(child.pid, false);
   kill(child.pid, SIGTERM);
   for (int i = 0; i < 60; ++i) {
     if (waitpid(child.pid, nullptr, WNOHANG) != 0) {
@@ -357,6 +378,7 @@ Figures RunCase(const Setup& setup, const Case& c) {
                         setup.shots + "/" + ShotName(c.name) + "-" + std::to_string(setup.width) + ".png"},
                        Environment({}), log);
     if (shot) waitpid(shot.pid, nullptr, 0);
+    Track(shot.pid, false);
   }
   if (!Alive(player)) {
     figures.problem = "the player ended early (see " + log + ")";
@@ -469,8 +491,8 @@ int main(int argc, char** argv) {
   setup.warmup = EnvSeconds("KX_BENCH_WARMUP", 4);
   setup.window = EnvSeconds("KX_BENCH_SECONDS", 20);
   if (const char* shots = std::getenv("KX_BENCH_SHOTS")) setup.shots = shots;
-  // Children are ended by this program; a Ctrl+C ends it through the usual path.
   signal(SIGPIPE, SIG_IGN);
+  for (int sig : {SIGINT, SIGTERM, SIGHUP}) signal(sig, EndChildrenAndExit);
 
   char pattern[] = "/tmp/kxbench-showcpu-XXXXXX";
   if (mkdtemp(pattern) == nullptr) return 1;
