@@ -12,6 +12,7 @@ namespace kx {
 struct DaemonWindowEvents {
   bool resized = false;  // the window has a new size (see Size)
   bool gone = false;     // the window was destroyed or the display connection was lost
+  bool exposed = false;  // part of the window must be drawn again
 };
 
 class DaemonWindow {
@@ -27,8 +28,10 @@ class DaemonWindow {
   virtual bool Viewable() const = 0;
   // Handles the window system's events that are waiting and says what they changed.
   virtual DaemonWindowEvents ProcessEvents() = 0;
-  // Waits up to `ms` for a window-system event or a stop signal.
+  // Waits up to `ms` for a window-system event, a stop signal or a Wake call.
   virtual void WaitForEvents(int ms) = 0;
+  // Ends a wait of WaitForEvents early; may be called from any thread.
+  virtual void Wake() = 0;
   // Draws `frame` with its top-left corner at the window's top-left corner (what lies
   // beyond the frame is left as it is). False when the window can no longer be drawn into.
   virtual bool Put(const Bitmap32& frame) = 0;

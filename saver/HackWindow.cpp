@@ -33,6 +33,8 @@ void TKXHackWindow::Run() {
     }
     if (idle_) {
       show_.AppIdle();
+      if (restMs_ > 0) window_.WaitForEvents(static_cast<int>(restMs_));
+      restMs_ = 0;
     } else {
       window_.WaitForEvents(kIdleWaitMs);
     }
@@ -44,8 +46,15 @@ ItemSize TKXHackWindow::ScreenSize() { return size_; }
 
 bool TKXHackWindow::CanDraw() { return !closing_ && window_.Viewable(); }
 
+bool TKXHackWindow::IdleAgainAfter(uint32_t ms) {
+  restMs_ = ms;
+  return true;
+}
+
 void TKXHackWindow::Present(const Bitmap32& surface, bool scaled) {
   if (closing_) return;
+  lastSurface_ = &surface;
+  lastScaled_ = scaled;
   bool drawn;
   if (scaled && (surface.Width() != size_.Width || surface.Height() != size_.Height)) {
     if (scaled_.Width() != size_.Width || scaled_.Height() != size_.Height) scaled_.SetSize(size_.Width, size_.Height);
@@ -61,6 +70,7 @@ void TKXHackWindow::ProcessPendingMessages() {
   const DaemonWindowEvents events = window_.ProcessEvents();
   if (events.gone || StopRequested()) closing_ = true;
   if (events.resized) resizePending_ = true;
+  if (events.exposed && !events.resized && lastSurface_ != nullptr) Present(*lastSurface_, lastScaled_);
 }
 
 }  // namespace kx

@@ -9,8 +9,9 @@
 // its next step instead of being drawn to its end.
 //
 // The loop is the window's own: each turn handles the window's events, takes up a new size,
-// and calls the show's idle handler while it is installed (the show paces itself); without
-// it, the loop waits for the window or a signal.
+// and calls the show's idle handler while it is installed (the show paces itself, and rests
+// while nothing on the screen can change); without it, the loop waits for the window or a
+// signal. An exposed window gets the last frame again.
 #include "platform/DaemonWindow.h"
 #include "project/KXCProject.h"
 #include "saver/SaverShow.h"
@@ -41,7 +42,8 @@ class TKXHackWindow final : public SaverWindowPort {
   bool Stopping() override { return closing_; }
   void SetCursorHidden(bool) override {}
   void SetIdleHandler(bool installed) override { idle_ = installed; }
-  void WakeForMusic() override {}
+  void WakeForMusic() override { window_.Wake(); }
+  bool IdleAgainAfter(uint32_t ms) override;
 
  private:
   DaemonWindow& window_;
@@ -51,6 +53,9 @@ class TKXHackWindow final : public SaverWindowPort {
   bool idle_ = false;
   bool closing_ = false;
   bool resizePending_ = false;
+  uint32_t restMs_ = 0;  // the show asked to rest this long before its next idle call
+  const Bitmap32* lastSurface_ = nullptr;  // what was presented last, owned by the show
+  bool lastScaled_ = false;
 };
 
 }  // namespace kx

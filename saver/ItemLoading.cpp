@@ -37,6 +37,7 @@ bool TSaverShow::LoadNextItem() {
   // again; it is written anew should the item come back. An item that failed stays, as the
   // same item is tried again at the next change.
   if (loaded && !previous.empty() && previous != LastLoaded) ReleaseMediaFile(previous);
+  if (loaded) PictureOnScreen = false;  // the new item is still to be shown
   return loaded;
 }
 

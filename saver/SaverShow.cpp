@@ -46,6 +46,7 @@ void TSaverShow::FormShow() {
 
   // 3: input state and the random generator.
   HelpFlag = false;
+  PictureOnScreen = false;
   RandomSeed = tick_.Source().TickMs();
   LastMouseX = -1;
   LastMouseY = -1;

@@ -76,6 +76,10 @@ enum class SaverKey { F1, Other };
 class TSaverShow {
  public:
   static constexpr int32_t kFrameFloorMs = 33;
+  // The longest the show rests at once while the screen cannot change.
+  static constexpr int32_t kRestMaxMs = 1000;
+  // The refresh rate assumed when the platform does not tell.
+  static constexpr double kDefaultRefreshHz = 60.0;
   static constexpr int32_t kMouseCountdown = 5;
   static constexpr int32_t kMouseSlack = 2;  // pixels a move may go without closing
 
@@ -132,6 +136,10 @@ class TSaverShow {
 
   // Presentation.
   void PresentFrame();
+  // One refresh interval of the display, in ms (at least 1).
+  int64_t RefreshIntervalMs();
+  // Milliseconds until the current item's time is over (kRestMaxMs when items do not advance).
+  int64_t MsUntilChange();
   void PresentBitmap32(const Bitmap32& frame, int32_t x, int32_t y);
   void PresentBitmap(const Bitmap32& bitmap, int32_t x, int32_t y);
   // The render size for the setting DirectXQuality; none for other values.
@@ -180,6 +188,9 @@ class TSaverShow {
   bool HelpFlag = false;
   uint64_t LastChangeTick = 0;
   uint64_t LastFrameTick = 0;
+  // What the display shows is the current still picture as it stands: nothing needs to be
+  // presented until the item changes (or the screen's size does).
+  bool PictureOnScreen = false;
 
  private:
   // Loads NextItem and enters it by a transition or a black fill; a failure leaves the

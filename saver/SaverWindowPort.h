@@ -39,6 +39,12 @@ class SaverWindowPort {
   // Called on the audio output's thread when a music file has ended: the window arranges a
   // call of TSaverShow::DeliverMusicNotification on its own thread. Must be thread-safe.
   virtual void WakeForMusic() = 0;
+  // The show has nothing to draw for `ms`: the window may make the next idle call come that
+  // much later, handling input (and a music notification) meanwhile. False when the window
+  // cannot wait that way; the show then sleeps on its clock.
+  virtual bool IdleAgainAfter(uint32_t /*ms*/) { return false; }
+  // The refresh rate of the display the window is on, in Hz; 0 when unknown.
+  virtual double RefreshRateHz() { return 0; }
 };
 
 }  // namespace kx

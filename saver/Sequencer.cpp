@@ -1,5 +1,6 @@
 // The idle handler of the show: item changes, transitions, the scene sound schedule and the
 // frame pacing.
+#include <algorithm>
 #include <charconv>
 
 #include "base/MulDiv.h"
@@ -47,8 +48,15 @@ bool TSaverShow::AppIdle() {
         LastChangeTick = tick_.NowMs();
       }
     }
-    if (!IsPicture && Engine) Engine->RenderFrame();
-    PresentFrame();
+    if (IsPicture && PictureOnScreen) {
+      // Nothing on the screen can change before the next item: rest until then (input is
+      // handled meanwhile) instead of presenting the same frame again.
+      const auto rest = static_cast<uint32_t>(std::clamp<int64_t>(MsUntilChange(), 1, kRestMaxMs));
+      if (!window_.IdleAgainAfter(rest)) tick_.SleepMs(rest);
+    } else {
+      if (!IsPicture && Engine) Engine->RenderFrame();
+      PresentFrame();
+    }
   } catch (...) {
     // The show goes on with the next call.
   }
@@ -56,8 +64,21 @@ bool TSaverShow::AppIdle() {
   return false;
 }
 
+int64_t TSaverShow::MsUntilChange() {
+  if (!AutoAdvance) return kRestMaxMs;
+  const int64_t elapsed = static_cast<int64_t>(tick_.NowMs() - LastChangeTick);
+  return static_cast<int64_t>(CurrentDuration) * 1000 - elapsed;
+}
+
+int64_t TSaverShow::RefreshIntervalMs() {
+  double hz = window_.RefreshRateHz();
+  if (!(hz >= 1.0 && hz <= 1000.0)) hz = kDefaultRefreshHz;
+  return std::max<int64_t>(1, static_cast<int64_t>(1000.0 / hz + 0.5));
+}
+
 void TSaverShow::ScreenResized() {
   if (!shown_ || Project == nullptr) return;
+  PictureOnScreen = false;
   presenter_.Start(Project->Setting.DirectX);
   DirectXActive = presenter_.DirectXActive();
   if (LastLoaded.empty()) return;
@@ -175,10 +196,14 @@ void TSaverShow::RunTransition(int32_t durationMs) {
   if (DirectXActive) presenter_.LoadSurface(WorkFrame);
   DrawTransitionStep(effect, 0);
 
-  // The number of steps follows from the cost of the first one; the steps run back to back.
-  const int64_t stepTime = static_cast<int64_t>(tick_.NowMs() - t0) + 1;
+  // The number of steps follows from the cost of the first one, counted as at least one
+  // refresh of the display: no step is drawn that the display could not show. Each step then
+  // waits for its own time, so the transition lasts its duration.
+  const int64_t stepTime = std::max(static_cast<int64_t>(tick_.NowMs() - t0) + 1, RefreshIntervalMs());
   const int64_t count = durationMs > 0 ? durationMs / stepTime : 0;
   for (int64_t i = 1; i <= count; ++i) {
+    const uint64_t due = t0 + static_cast<uint64_t>(i * stepTime);
+    if (const uint64_t now = tick_.NowMs(); due > now) tick_.SleepMs(static_cast<uint32_t>(due - now));
     const int32_t percent = RoundHalfEven(static_cast<double>(i) * 100.0 / static_cast<double>(count));
     if (!IsPicture && Engine) {
       // The scene keeps moving during the transition.
@@ -305,7 +330,8 @@ void TSaverShow::PresentFrame() {
   if (!Stretch || Proportional) offset = CentringOffset(screen.Width, screen.Height, FitWidth, FitHeight);
   static const Bitmap32 kNothing;
   const Bitmap32& frame = IsPicture ? PictureFrame : (Engine ? Engine->GetFrame() : kNothing);
-  PresentBitmap32(frame, offset.X, offset.Y);
+  const bool shown = presenter_.PresentBitmap32(frame, offset.X, offset.Y);
+  if (IsPicture) PictureOnScreen = shown;
 
   // At most one frame per 33 ms; a frame that took longer is followed by no pause.
   const uint64_t now = tick_.NowMs();

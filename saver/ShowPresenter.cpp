@@ -44,15 +44,16 @@ void TShowPresenter::LoadSurface(const Bitmap32& bitmap) {
   CopyToSurface(bitmap, 0, 0);
 }
 
-void TShowPresenter::PresentBitmap32(const Bitmap32& frame, int32_t x, int32_t y) {
+bool TShowPresenter::PresentBitmap32(const Bitmap32& frame, int32_t x, int32_t y) {
   if (directX_) {
-    if (!window_.CanDraw()) return;
+    if (!window_.CanDraw()) return false;
     LoadSurface(frame);
     window_.Present(surface_, true);
-    return;
+    return true;
   }
   CopyToSurface(frame, x, y);
   window_.Present(surface_, false);
+  return true;
 }
 
 void TShowPresenter::PresentBitmap(const Bitmap32& bitmap, int32_t x, int32_t y) {

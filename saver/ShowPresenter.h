@@ -28,8 +28,9 @@ class TShowPresenter {
   bool DirectXActive() const { return directX_; }
   ItemSize Screen() const { return screen_; }
 
-  // A 32-bit frame at (x, y); the scaled way ignores the position.
-  void PresentBitmap32(const Bitmap32& frame, int32_t x, int32_t y);
+  // A 32-bit frame at (x, y); the scaled way ignores the position. False when the frame did
+  // not reach the display (the scaled way skips frames while the window cannot draw).
+  bool PresentBitmap32(const Bitmap32& frame, int32_t x, int32_t y);
   // A transition buffer at (x, y); the scaled way loads it into the surface whole.
   void PresentBitmap(const Bitmap32& bitmap, int32_t x, int32_t y);
   // Unscaled way: the whole window becomes black (shown with the next frame). The scaled

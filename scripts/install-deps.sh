@@ -11,7 +11,7 @@ PACKAGES=(
   qt6-base-dev qt6-qpa-plugins
   libsdl2-mixer-dev
   nlohmann-json3-dev
-  libx11-dev
+  libx11-dev libxext-dev
   xvfb xauth xdotool imagemagick x11-utils
   xscreensaver desktop-file-utils dpkg-dev procps
   fonts-liberation fonts-dejavu-core

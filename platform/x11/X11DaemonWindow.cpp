@@ -2,8 +2,15 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XShm.h>
+#include <sys/ipc.h>
+#include <sys/shm.h>
 #include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "platform/StopSignals.h"
@@ -55,12 +62,15 @@ class X11DaemonWindow final : public DaemonWindow {
     native_ = depth_ >= 24 && visual_->red_mask == 0xFF0000 && visual_->green_mask == 0xFF00 &&
               visual_->blue_mask == 0xFF && ImageByteOrder(display_) == LSBFirst;
     gc_ = XCreateGC(display_, window_, 0, nullptr);
+    wake_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
   }
 
   ~X11DaemonWindow() override {
+    DropShared();
     g_x_error = false;
     if (!gone_) XSelectInput(display_, window_, NoEventMask);
     XFreeGC(display_, gc_);
+    if (wake_ >= 0) close(wake_);
     XSync(display_, False);
     XCloseDisplay(display_);
   }
@@ -94,6 +104,9 @@ class X11DaemonWindow final : public DaemonWindow {
         case UnmapNotify:
           if (event.xunmap.window == window_) viewable_ = false;
           break;
+        case Expose:
+          if (event.xexpose.window == window_) events.exposed = true;
+          break;
         default:
           break;
       }
@@ -105,14 +118,22 @@ class X11DaemonWindow final : public DaemonWindow {
   void WaitForEvents(int ms) override {
     XFlush(display_);
     if (XPending(display_) > 0) return;
-    pollfd fds[2] = {{ConnectionNumber(display_), POLLIN, 0}, {StopSignalFd(), POLLIN, 0}};
-    poll(fds, fds[1].fd >= 0 ? 2 : 1, ms);
+    pollfd fds[3] = {{ConnectionNumber(display_), POLLIN, 0}, {wake_, POLLIN, 0}, {StopSignalFd(), POLLIN, 0}};
+    poll(fds, 3, ms);  // a negative descriptor is skipped
+    uint64_t count;
+    if (wake_ >= 0) [[maybe_unused]] const ssize_t n = read(wake_, &count, sizeof count);
+  }
+
+  void Wake() override {
+    const uint64_t one = 1;
+    if (wake_ >= 0) [[maybe_unused]] const ssize_t n = write(wake_, &one, sizeof one);
   }
 
   bool Put(const Bitmap32& frame) override {
     if (gone_ || frame.Empty()) return !gone_;
     const int width = std::min(frame.Width(), width_), height = std::min(frame.Height(), height_);
     if (width <= 0 || height <= 0) return true;
+    if (native_ && PutShared(frame, width, height)) return !gone_;
     XImage* image = nullptr;
     if (native_) {
       // The frame's own memory: rows of 32-bit B, G, R, x, as the server wants them.
@@ -137,6 +158,78 @@ class X11DaemonWindow final : public DaemonWindow {
   }
 
  private:
+  // The frame through a shared memory segment (MIT-SHM): the server reads the pixels from
+  // memory instead of the socket, one copy less per frame. The segment is made once at the
+  // frame's size and again only when that size changes. False when the server cannot have
+  // it (another machine, no extension); the frame then goes the plain way.
+  bool PutShared(const Bitmap32& frame, int width, int height) {
+    if (sharedFailed_) return false;
+    if (shared_ == nullptr || shared_->width != frame.Width() || shared_->height != frame.Height()) {
+      DropShared();
+      if (!MakeShared(frame.Width(), frame.Height())) {
+        sharedFailed_ = true;
+        return false;
+      }
+    }
+    std::memcpy(shared_->data, frame.Data(), frame.PixelCount() * sizeof(uint32_t));
+    g_x_error = false;
+    XShmPutImage(display_, window_, gc_, shared_, 0, 0, 0, 0, width, height, False);
+    // Waiting for the server keeps at most one frame in flight (the segment is free again)
+    // and tells at once when the window is gone.
+    XSync(display_, False);
+    if (g_x_error) gone_ = true;
+    return true;
+  }
+
+  bool MakeShared(int width, int height) {
+    if (!XShmQueryExtension(display_)) return false;
+    shared_ = XShmCreateImage(display_, visual_, depth_, ZPixmap, nullptr, &segment_, width, height);
+    if (shared_ == nullptr) return false;
+    if (shared_->bytes_per_line != width * 4 || shared_->bits_per_pixel != 32) {
+      DropShared();
+      return false;
+    }
+    segment_.shmid = shmget(IPC_PRIVATE, static_cast<size_t>(shared_->bytes_per_line) * height, IPC_CREAT | 0600);
+    if (segment_.shmid < 0) {
+      DropShared();
+      return false;
+    }
+    segment_.shmaddr = shared_->data = static_cast<char*>(shmat(segment_.shmid, nullptr, 0));
+    // Marked for removal at once: the segment goes with the last process that has it
+    // attached, also when this one is killed.
+    shmctl(segment_.shmid, IPC_RMID, nullptr);
+    if (segment_.shmaddr == reinterpret_cast<char*>(-1)) {
+      segment_.shmaddr = shared_->data = nullptr;
+      DropShared();
+      return false;
+    }
+    segment_.readOnly = True;
+    g_x_error = false;
+    attached_ = XShmAttach(display_, &segment_) != 0;
+    XSync(display_, False);
+    if (!attached_ || g_x_error) {
+      attached_ = false;
+      DropShared();
+      return false;
+    }
+    return true;
+  }
+
+  void DropShared() {
+    if (shared_ == nullptr) return;
+    if (attached_) {
+      g_x_error = false;
+      XShmDetach(display_, &segment_);
+      XSync(display_, False);
+      attached_ = false;
+    }
+    if (segment_.shmaddr != nullptr) shmdt(segment_.shmaddr);
+    segment_.shmaddr = nullptr;
+    shared_->data = nullptr;
+    XDestroyImage(shared_);
+    shared_ = nullptr;
+  }
+
   void ConvertRows(const Bitmap32& frame, int width, int height) {
     const Channel red(visual_->red_mask), green(visual_->green_mask), blue(visual_->blue_mask);
     converted_.resize(static_cast<size_t>(width) * height);
@@ -160,6 +253,11 @@ class X11DaemonWindow final : public DaemonWindow {
   bool native_ = false;
   bool gone_ = false;
   GC gc_;
+  int wake_ = -1;  // an eventfd that ends a wait early
+  XImage* shared_ = nullptr;
+  XShmSegmentInfo segment_{};
+  bool attached_ = false;
+  bool sharedFailed_ = false;
   std::vector<uint32_t> converted_;
 };
 
@@ -180,8 +278,8 @@ std::unique_ptr<DaemonWindow> X11DaemonWindowFactory::Open(uint64_t windowId) {
     XCloseDisplay(display);
     return nullptr;
   }
-  // Size changes, the end of the window, mapping. Input stays the daemon's.
-  XSelectInput(display, window, StructureNotifyMask);
+  // Size changes, the end of the window, mapping, exposure. Input stays the daemon's.
+  XSelectInput(display, window, StructureNotifyMask | ExposureMask);
   XSync(display, False);
   if (g_x_error) {
     XCloseDisplay(display);

@@ -10,6 +10,8 @@
 #include <QScreen>
 #include <QWindow>
 
+#include <algorithm>
+
 #include "platform/StopSignals.h"
 
 namespace kx {
@@ -123,8 +125,10 @@ void TKXfmScrSvr::paintEvent(QPaintEvent*) {
     painter.fillRect(rect(), Qt::black);
     return;
   }
+  // Frames are opaque: as RGB32 the frame is copied into the backing store as it is, without
+  // the per-pixel alpha conversion that ARGB32 would cost.
   const QImage image(reinterpret_cast<const uchar*>(surface_->Data()), surface_->Width(), surface_->Height(),
-                     static_cast<qsizetype>(surface_->StrideBytes()), QImage::Format_ARGB32);
+                     static_cast<qsizetype>(surface_->StrideBytes()), QImage::Format_RGB32);
   painter.setCompositionMode(QPainter::CompositionMode_Source);
   if (scaled_) {
     painter.drawImage(rect(), image);
@@ -169,7 +173,7 @@ void TKXfmScrSvr::SetCursorHidden(bool hidden) {
 
 void TKXfmScrSvr::SetIdleHandler(bool installed) {
   if (installed) {
-    idle_.start();
+    idle_.start(0);
   } else {
     idle_.stop();
   }
@@ -180,10 +184,27 @@ void TKXfmScrSvr::WakeForMusic() {
   QMetaObject::invokeMethod(this, [this] { show_.DeliverMusicNotification(); }, Qt::QueuedConnection);
 }
 
+bool TKXfmScrSvr::IdleAgainAfter(uint32_t ms) {
+  if (!idle_.isActive()) return false;
+  // The event loop sleeps until input or the timer: nothing is drawn meanwhile.
+  idle_.start(static_cast<int>(std::min<uint32_t>(ms, 60000)));
+  resting_ = true;
+  return true;
+}
+
+double TKXfmScrSvr::RefreshRateHz() {
+  const QWindow* handle = windowHandle();
+  const QScreen* screen = handle != nullptr ? handle->screen() : QGuiApplication::primaryScreen();
+  return screen != nullptr ? screen->refreshRate() : 0;
+}
+
 void TKXfmScrSvr::RunIdle() {
   if (inIdle_ || closed_) return;
   inIdle_ = true;
+  resting_ = false;
   show_.AppIdle();
+  // After a rest the idle calls come as soon as the queue is empty again.
+  if (!resting_ && idle_.isActive() && idle_.interval() != 0) idle_.start(0);
   inIdle_ = false;
   if (closePending_) {
     closePending_ = false;

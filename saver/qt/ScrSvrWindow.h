@@ -52,6 +52,8 @@ class TKXfmScrSvr final : public QWidget, public SaverWindowPort {
   void SetCursorHidden(bool hidden) override;
   void SetIdleHandler(bool installed) override;
   void WakeForMusic() override;
+  bool IdleAgainAfter(uint32_t ms) override;
+  double RefreshRateHz() override;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -76,6 +78,7 @@ class TKXfmScrSvr final : public QWidget, public SaverWindowPort {
   const Bitmap32* surface_ = nullptr;  // what the display shows; owned by the show
   bool scaled_ = false;
   bool inIdle_ = false;
+  bool resting_ = false;  // the idle call that runs asked for a later next call
   bool closePending_ = false;
   bool closed_ = false;
   bool cursorHidden_ = false;

@@ -58,6 +58,8 @@ class FakeWindow final : public SaverWindowPort {
   }
   void SetIdleHandler(bool installed) override { idleInstalled = installed; }
   void WakeForMusic() override { ++wakeUps; }
+  double refreshHz = 0;  // 0: the display does not say
+  double RefreshRateHz() override { return refreshHz; }
 };
 
 // A picture of one colour.

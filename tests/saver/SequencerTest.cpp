@@ -37,20 +37,15 @@ TEST(Sequencer, OneItemInRandomModeIsNeverReloadedAndItsTimerRestarts) {
   ASSERT_EQ(show.ItemIndex, 0);
   ASSERT_TRUE(show.IsPicture);
 
-  // A reload would play a transition: more than one present in that idle call.
+  // A reload would play a transition: presents. The picture stays on the screen untouched.
   std::vector<uint64_t> changes;
   for (int i = 0; i < 4; ++i) {
     const uint64_t before = show.LastChangeTick;
     const int presentsBefore = h.window.presents;
-    int calls = 0;
-    while (show.LastChangeTick == before) {
-      show.AppIdle();
-      ++calls;
-    }
+    while (show.LastChangeTick == before) show.AppIdle();
     changes.push_back(show.LastChangeTick);
     EXPECT_EQ(show.ItemIndex, 0);
-    // One present per idle call: no transition was played.
-    EXPECT_EQ(h.window.presents - presentsBefore, calls);
+    EXPECT_EQ(h.window.presents - presentsBefore, 0) << "no transition was played";
   }
   for (size_t i = 1; i < changes.size(); ++i) {
     EXPECT_GE(changes[i] - changes[i - 1], 2000u);
@@ -279,20 +274,69 @@ TEST(Sequencer, TransitionsHandleMessagesAndCloseRequestsWaitForTheirEnd) {
   EXPECT_GT(h.window.closeRequests, 0);
 }
 
-TEST(Sequencer, TheFrameFloorIs33Milliseconds) {
+TEST(Sequencer, SceneFramesKeepAFloorOf33Milliseconds) {
   struct Case {
     uint32_t frameCostMs;
     uint32_t expectedSpacingMs;
   };
   for (const Case c : {Case{0, 33}, Case{10, 33}, Case{33, 33}, Case{40, 40}}) {
     ShowHarness h;
-    h.AddItem(WriteBmp(h.dir, "a.bmp", Solid(8, 8, kWhite)));
+    h.AddItem(WriteScene(h.dir, "scene.kxp", ScenePackageOf(Solid(8, 8, kWhite))));
     TSaverShow& show = h.Start();
     show.AppIdle();
     h.window.onPresent = [&](const Bitmap32&, bool) { h.clock.now += c.frameCostMs; };
     const uint32_t start = h.clock.now;
+    const int presentsBefore = h.window.presents;
     for (int i = 0; i < 10; ++i) show.AppIdle();
     EXPECT_EQ(h.clock.now - start, 10 * c.expectedSpacingMs) << c.frameCostMs;
+    EXPECT_EQ(h.window.presents - presentsBefore, 10) << c.frameCostMs;
+  }
+}
+
+// A still picture cannot change on the screen: it is presented once, and the show rests
+// (here on the fake clock) until the item's time is over instead of presenting it again.
+TEST(Pacing, AStillPicturePresentsOnceAndRestsUntilItsTimeIsOver) {
+  ShowHarness h;
+  h.project.Setting.Duration = 5;
+  h.AddItem(WriteBmp(h.dir, "white.bmp", Solid(8, 8, kWhite)));
+  h.AddItem(WriteBmp(h.dir, "black.bmp", Solid(8, 8, Rgb(1, 2, 3))));
+  TSaverShow& show = h.Start();
+  const uint32_t start = h.clock.now;
+  int calls = 0;
+  while (h.clock.now - start < 4990) {
+    show.AppIdle();
+    ++calls;
+  }
+  EXPECT_EQ(h.window.presents, 1) << "the picture was presented again although nothing changed";
+  EXPECT_LE(calls, 12) << "the show rests in long stretches, not frame by frame";
+  EXPECT_EQ(show.ItemIndex, 0);
+  while (h.clock.now - start < 5100) show.AppIdle();
+  EXPECT_EQ(show.ItemIndex, 1);
+  EXPECT_EQ(h.window.presents, 2) << "the next item is presented once it is due";
+}
+
+// Transition steps are paced to the display: with a free first step the step time is one
+// refresh interval (60 Hz when the display does not say), each step waits for its turn, and
+// the transition still lasts its time.
+TEST(Pacing, TransitionStepsComeAtMostOncePerRefreshAndTakeTheirTime) {
+  struct Case {
+    double refreshHz;
+    uint32_t intervalMs;
+  };
+  for (const Case c : {Case{60, 17}, Case{0, 17}, Case{144, 7}, Case{30, 33}}) {
+    ShowHarness h;
+    h.window.refreshHz = c.refreshHz;
+    std::vector<uint32_t> times;
+    const TransitionRun run = RunOneTransition(h, 2000, 0, "8", [&h, &times](const Bitmap32& surface) {
+      times.push_back(h.clock.now);
+      return WhiteColumns(surface);
+    });
+    const size_t steps = 2000 / c.intervalMs;  // after the step at 0 percent
+    ASSERT_EQ(times.size(), steps + 2) << c.refreshHz;  // and the frame of the idle call
+    for (size_t i = 1; i <= steps; ++i) EXPECT_GE(times[i] - times[i - 1], c.intervalMs) << c.refreshHz << " step " << i;
+    EXPECT_EQ(times[steps] - times[0], steps * c.intervalMs) << c.refreshHz;
+    EXPECT_GE(times[steps] - times[0] + c.intervalMs, 2000u - c.intervalMs) << "the transition keeps its time";
+    EXPECT_EQ(run.percents[steps], 100);
   }
 }
 

@@ -174,7 +174,7 @@ TEST(Music, AFileThatCannotBeOpenedLeavesTheShowSilent) {
   h.RunFor(200);
   EXPECT_FALSE(h.audio.MusicPlaying);
   EXPECT_TRUE(h.messages.shown.empty());
-  EXPECT_GT(h.window.presents, 3);
+  EXPECT_EQ(h.window.presents, 1) << "the picture is on the screen";
   show.MediaPlayerNotify();  // a stray report does not start anything either
   EXPECT_FALSE(h.audio.MusicPlaying);
 }
