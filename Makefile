@@ -2,7 +2,9 @@
 # configures and builds before doing its job.
 BUILD ?= build
 JOBS ?= $(shell nproc)
-CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# ccache, where it is installed, makes rebuilds of unchanged sources nearly free.
+CCACHE_FLAGS := $(if $(shell command -v ccache 2>/dev/null),-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CCACHE_FLAGS)
 
 .PHONY: all deps configure build test demo gallery bench clean fuzz fuzz-run fuzz-replay sanitize
 
@@ -39,7 +41,7 @@ FUZZ_TARGETS = payload ini scene picture skin objects textcodec
 # The tests of the libraries without a toolkit window; they run under ASan and UBSan in CI.
 SAN_TESTS = test_base test_imaging test_payload test_project test_scene test_transitions \
 	test_anim test_anim_objects test_anim_object_threads test_configui_core test_audio
-CLANG_FLAGS = -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+CLANG_FLAGS = -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ $(CCACHE_FLAGS) \
 	-DKX_SANITIZE=address,undefined
 SAN_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	LSAN_OPTIONS=suppressions=$(CURDIR)/fuzz/lsan.supp:print_suppressions=0

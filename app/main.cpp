@@ -84,6 +84,14 @@ int main(int argc, char** argv) {
     kx::RemoveExtractedFiles(folders);
     kx::CleanSaverTempRoot(folders);
   });
+  // Without a runtime folder of the session, Qt makes one of its own in the shared temporary
+  // folder and leaves it there; our private per-user folder (which stays, empty, for the
+  // next run: removing it could pull it away from an instance that is starting) serves
+  // instead.
+  if (kx::IsOwnUserTempFolder(services.folders)) {
+    const std::string& folder = services.folders.tempFolder;
+    setenv("XDG_RUNTIME_DIR", folder.substr(0, folder.size() - 1).c_str(), 1);
+  }
   services.messages = &messages;
   services.consoleMessages = &consoleMessages;
   services.previews = &previews;
@@ -126,7 +134,7 @@ int main(int argc, char** argv) {
   // No mode ends in an abort: an exception that escapes a mode ends the run with exit code 0
   // like every other end, its text on stderr.
   try {
-    return entry.Run(arguments);
+    entry.Run(arguments);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "kxsaver: %s\n", e.what());
   } catch (...) {

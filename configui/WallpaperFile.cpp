@@ -76,7 +76,8 @@ bool WriteWallpaperFile(const std::string& path, const Bitmap32& picture, std::s
     return false;
   }
   errno = 0;
-  if (!WriteFileReplacing(path, std::string(bmp.begin(), bmp.end()))) {
+  // A link planted at the wallpaper's place is replaced, never written through.
+  if (!WriteFileReplacing(path, std::string(bmp.begin(), bmp.end()), false)) {
     error = "Cannot write " + path + (errno != 0 ? std::string(": ") + std::strerror(errno) : std::string());
     return false;
   }

@@ -139,6 +139,13 @@ void CleanSaverTempRoot(const SaverFolders& folders) {
   RemoveEmptyDirectory(root);
 }
 
+bool IsOwnUserTempFolder(const SaverFolders& folders) {
+  const std::string own = "kxsaver-" + std::to_string(geteuid()) + "/";
+  const std::string& folder = folders.tempFolder;
+  return folder.size() > own.size() && folder.compare(folder.size() - own.size(), own.size(), own) == 0 &&
+         folder[folder.size() - own.size() - 1] == '/';
+}
+
 bool IsSafeMemberName(const std::string& fileName) {
   static const char* const kReserved[] = {"KXC.res", "KXFilenames.res", "KXFiles.res", "KXGUI.kxu",
                                           "KXtest~1.tmp", "KXtest~2.tmp", "KXtest~3.tmp", "KXtest~4.tmp"};

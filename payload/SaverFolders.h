@@ -53,6 +53,10 @@ std::string GetExtractionFolder(const SaverFolders& folders);
 // then the root itself when it is empty.
 void CleanSaverTempRoot(const SaverFolders& folders);
 
+// True when the temporary folder is the per-user folder "kxsaver-UID" that the runs made in
+// the shared temporary folder (not $XDG_RUNTIME_DIR, not the temporary folder itself).
+bool IsOwnUserTempFolder(const SaverFolders& folders);
+
 // True when a name-list line gives a file name that may be written in the extraction folder:
 // not empty, not "." or "..", no separator, and not one of the extraction's own files.
 bool IsSafeMemberName(const std::string& fileName);

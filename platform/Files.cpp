@@ -172,9 +172,9 @@ bool SyncFolder(const std::string& folder) {
 
 }  // namespace
 
-bool WriteFileReplacing(const std::string& path, const std::string& data) {
+bool WriteFileReplacing(const std::string& path, const std::string& data, bool throughLink) {
   // A link is written through: the settings file may live elsewhere and be linked in.
-  const std::string target = FinalTarget(path);
+  const std::string target = throughLink ? FinalTarget(path) : path;
   RemoveStaleTemporaries(target);
   // The temporary name is unique (mkstemp) and carries the process id, so a later write can
   // tell a dead writer's leftover from a live one's file.

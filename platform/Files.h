@@ -49,8 +49,9 @@ bool ReadFileBytes(const std::string& path, std::string& out);
 // is written through to the file it names; the file keeps its mode (a new one: 0644 less the
 // umask); the folder is synced after the rename. The temporary file is unique to the write
 // (PATH.kxtmpPID.XXXXXX), removed on failure, and one left by a killed process is removed by
-// the next write.
-bool WriteFileReplacing(const std::string& path, const std::string& data);
+// the next write. With `throughLink` false a symbolic link at `path` is replaced by the new
+// file instead (for files whose place the program decides, such as the wallpaper picture).
+bool WriteFileReplacing(const std::string& path, const std::string& data, bool throughLink = true);
 
 // The folder part of a path including its trailing separator ("" when there is none).
 std::string FolderOf(const std::string& path);

@@ -232,7 +232,7 @@ TEST_F(ThumbnailGrid, EveryItemKeepsItsOwnThumbnailAndTitle) {
     bool picture;
     uint32_t colour;
     const char* title;
-  } expected[] = {{true, kRed, "red.bmp"},          {false, 0, "leaf.png"},      {false, 0, "missing.jpg"},
+  } expected[] = {{true, kRed, "red.bmp"},          {true, Rgb(0, 200, 0), "leaf.png"}, {false, 0, "missing.jpg"},
                   {true, Rgb(0, 250, 0), "Windy Bay"}, {false, 0, "broken.kxp"}, {true, Rgb(20, 40, 230), "blue.jpg"}};
   for (int i = 0; i < 6; ++i) {
     const QImage thumbnail = grid.Thumbnail(i);
@@ -339,9 +339,11 @@ TEST_F(Preview, EachKindOfFile) {
   ASSERT_EQ(preview.Picture().Size(), QSize(40, 30));
   EXPECT_LE(test::ChannelDistance(preview.Picture().Get(false).pixel(20, 15), Rgb(0, 0, 250)), 4);  // the picture
 
+  // A PNG photo is a picture like a JPEG.
   const std::string png = test::WritePngFile(dir / "leaf.png", Bitmap32(8, 6, Rgb(0, 200, 0)));
   preview.LoadFile(png);
-  EXPECT_TRUE(preview.Picture().Empty());
+  ASSERT_FALSE(preview.Picture().Empty());
+  EXPECT_LE(test::ChannelDistance(preview.Picture().Get(false).pixel(20, 15), Rgb(0, 200, 0)), 4);
   EXPECT_EQ(preview.FileName(), png);
 
   const std::string good = test::WriteJpegFile(dir / "sea.jpg", Bitmap32(8, 6, Rgb(10, 120, 200)));

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+
+#include <memory>
 #include <QSpinBox>
 #include <QTest>
 #include <cmath>
@@ -22,13 +24,20 @@ namespace {
 
 using test::TempDir;
 
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "test_kxscene_window";
-  static char* argv[] = {name, nullptr};
-  static QApplication app(argc, argv);
-  return app;
-}
+// One offscreen application for the whole program, gone before the program's exit handlers
+// run (a static one would be destroyed after Qt's own statics and crash the exit).
+class QtApplication : public ::testing::Environment {
+ public:
+  void SetUp() override { app_ = std::make_unique<QApplication>(argc_, argv_); }
+  void TearDown() override { app_.reset(); }
+
+ private:
+  int argc_ = 1;
+  char name_[20] = "test_kxscene_window";
+  char* argv_[2] = {name_, nullptr};
+  std::unique_ptr<QApplication> app_;
+};
+const auto* const kQtApplication = ::testing::AddGlobalTestEnvironment(new QtApplication);
 
 std::string WritePhoto(const TempDir& dir) {
   Bitmap32 photo(200, 150);
@@ -52,7 +61,6 @@ Bitmap32 Expected(const Bitmap32& base, int region, const std::function<bool(dou
 class SceneWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    App();
     window = std::make_unique<SceneWindow>();
     window->resize(1200, 700);
     window->show();

@@ -136,6 +136,7 @@ class HackE2E : public ::testing::Test {
     WriteWav(*dir_ / "tune.wav");
     // One red item filling whatever it is shown in, a long time per item, music on.
     WriteText(*dir_ / "saver.ini",
+              "[Package]\nSkin=" KXSKIN_PATH "\n"
               "[Items]\nred.bmp\n"
               "[Default]\nDuration=60\nStretch=1\nProportional=0\nShowImageMode=1\n"
               "Music=1\nSound=0\nDirectX=0\nTransition=0\n"

@@ -5,6 +5,7 @@
 
 #include "imaging/PictureCodec.h"
 #include "payload/ExtractPayload.h"
+#include "payload/MediaStore.h"
 #include "platform/Files.h"
 #include "tests/support/TestSupport.h"
 #include "tests/tools/KxpackRun.h"
@@ -104,6 +105,7 @@ TEST_F(KxpackPhotos, PacksAFolderTreeSkippingWhatItCannotShow) {
   const std::string f = ExtractPayload(project, folders);
   Bitmap32 preview;
   std::string error;
+  ASSERT_TRUE(MediaFileExists(project.Setting.PreviewFile));  // written from the payload when asked for
   ASSERT_TRUE(DecodePictureFile(project.Setting.PreviewFile, preview, error)) << error;
   EXPECT_EQ(preview.Width(), 360);
   EXPECT_EQ(preview.Height(), 480);
