@@ -14,38 +14,13 @@
 #include <vector>
 
 #include "platform/StopSignals.h"
+#include "platform/x11/X11Support.h"
 
 namespace kx {
 namespace {
 
-bool g_x_error = false;
-
-int RecordXError(Display*, XErrorEvent*) {
-  g_x_error = true;
-  return 0;
-}
-
 // Xlib ends the process itself after this handler returns; we end it first, cleanly.
 int OnConnectionLost(Display*) { EmergencyExit(); }
-
-// Position of the lowest set bit and the width of a channel mask.
-void MaskShape(unsigned long mask, int& shift, int& bits) {
-  shift = 0;
-  bits = 0;
-  if (mask == 0) return;
-  while (((mask >> shift) & 1) == 0) ++shift;
-  while (((mask >> (shift + bits)) & 1) != 0) ++bits;
-}
-
-struct Channel {
-  int shift = 0, bits = 0;
-  explicit Channel(unsigned long mask) { MaskShape(mask, shift, bits); }
-  unsigned long Pack(uint32_t value8) const {
-    if (bits == 0) return 0;
-    const unsigned long scaled = bits >= 8 ? (value8 << (bits - 8)) : (value8 >> (8 - bits));
-    return scaled << shift;
-  }
-};
 
 class X11DaemonWindow final : public DaemonWindow {
  public:
@@ -67,7 +42,7 @@ class X11DaemonWindow final : public DaemonWindow {
 
   ~X11DaemonWindow() override {
     DropShared();
-    g_x_error = false;
+    x11::ClearXError();
     if (!gone_) XSelectInput(display_, window_, NoEventMask);
     XFreeGC(display_, gc_);
     if (wake_ >= 0) close(wake_);
@@ -146,14 +121,14 @@ class X11DaemonWindow final : public DaemonWindow {
                            width, height, 32, width * 4);
     }
     if (image == nullptr) return false;
-    g_x_error = false;
+    x11::ClearXError();
     XPutImage(display_, window_, gc_, image, 0, 0, 0, 0, width, height);
     image->data = nullptr;  // not Xlib's to free
     XDestroyImage(image);
     // Waiting for the server keeps at most one frame in flight and tells at once when the
     // window is gone.
     XSync(display_, False);
-    if (g_x_error) gone_ = true;
+    if (x11::XErrorSeen()) gone_ = true;
     return !gone_;
   }
 
@@ -172,12 +147,12 @@ class X11DaemonWindow final : public DaemonWindow {
       }
     }
     std::memcpy(shared_->data, frame.Data(), frame.PixelCount() * sizeof(uint32_t));
-    g_x_error = false;
+    x11::ClearXError();
     XShmPutImage(display_, window_, gc_, shared_, 0, 0, 0, 0, width, height, False);
     // Waiting for the server keeps at most one frame in flight (the segment is free again)
     // and tells at once when the window is gone.
     XSync(display_, False);
-    if (g_x_error) gone_ = true;
+    if (x11::XErrorSeen()) gone_ = true;
     return true;
   }
 
@@ -204,10 +179,10 @@ class X11DaemonWindow final : public DaemonWindow {
       return false;
     }
     segment_.readOnly = True;
-    g_x_error = false;
+    x11::ClearXError();
     attached_ = XShmAttach(display_, &segment_) != 0;
     XSync(display_, False);
-    if (!attached_ || g_x_error) {
+    if (!attached_ || x11::XErrorSeen()) {
       attached_ = false;
       DropShared();
       return false;
@@ -218,7 +193,7 @@ class X11DaemonWindow final : public DaemonWindow {
   void DropShared() {
     if (shared_ == nullptr) return;
     if (attached_) {
-      g_x_error = false;
+      x11::ClearXError();
       XShmDetach(display_, &segment_);
       XSync(display_, False);
       attached_ = false;
@@ -231,14 +206,13 @@ class X11DaemonWindow final : public DaemonWindow {
   }
 
   void ConvertRows(const Bitmap32& frame, int width, int height) {
-    const Channel red(visual_->red_mask), green(visual_->green_mask), blue(visual_->blue_mask);
+    const x11::Channel red(visual_->red_mask), green(visual_->green_mask), blue(visual_->blue_mask);
     converted_.resize(static_cast<size_t>(width) * height);
     for (int y = 0; y < height; ++y) {
       const uint32_t* src = frame.Row(y);
       uint32_t* dst = converted_.data() + static_cast<size_t>(y) * width;
       for (int x = 0; x < width; ++x) {
-        const uint32_t c = src[x];
-        dst[x] = static_cast<uint32_t>(red.Pack((c >> 16) & 0xFF) | green.Pack((c >> 8) & 0xFF) | blue.Pack(c & 0xFF));
+        dst[x] = x11::PackPixel(src[x], red, green, blue);
       }
     }
   }
@@ -266,14 +240,14 @@ class X11DaemonWindow final : public DaemonWindow {
 std::unique_ptr<DaemonWindow> X11DaemonWindowFactory::Open(uint64_t windowId) {
   Display* display = XOpenDisplay(nullptr);
   if (display == nullptr) return nullptr;
-  XSetErrorHandler(RecordXError);
+  x11::RecordXErrors();
   XSetIOErrorHandler(OnConnectionLost);
   const Window window = windowId == 0 ? DefaultRootWindow(display) : static_cast<Window>(windowId);
-  g_x_error = false;
+  x11::ClearXError();
   XWindowAttributes attributes;
   const Status ok = XGetWindowAttributes(display, window, &attributes);
   XSync(display, False);
-  if (ok == 0 || g_x_error || attributes.c_class != InputOutput ||
+  if (ok == 0 || x11::XErrorSeen() || attributes.c_class != InputOutput ||
       (attributes.visual->c_class != TrueColor && attributes.visual->c_class != DirectColor)) {
     XCloseDisplay(display);
     return nullptr;
@@ -281,7 +255,7 @@ std::unique_ptr<DaemonWindow> X11DaemonWindowFactory::Open(uint64_t windowId) {
   // Size changes, the end of the window, mapping, exposure. Input stays the daemon's.
   XSelectInput(display, window, StructureNotifyMask | ExposureMask);
   XSync(display, False);
-  if (g_x_error) {
+  if (x11::XErrorSeen()) {
     XCloseDisplay(display);
     return nullptr;
   }

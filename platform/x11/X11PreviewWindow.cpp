@@ -7,32 +7,10 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/x11/X11Support.h"
+
 namespace kx {
 namespace {
-
-bool g_x_error = false;
-
-int RecordXError(Display*, XErrorEvent*) {
-  g_x_error = true;
-  return 0;
-}
-
-// Position of the lowest set bit and the width of a channel mask.
-void MaskShape(unsigned long mask, int& shift, int& bits) {
-  shift = 0;
-  bits = 0;
-  if (mask == 0) return;
-  while (((mask >> shift) & 1) == 0) ++shift;
-  while (((mask >> (shift + bits)) & 1) != 0) ++bits;
-}
-
-unsigned long PackChannel(uint32_t value8, unsigned long mask) {
-  int shift, bits;
-  MaskShape(mask, shift, bits);
-  if (bits == 0) return 0;
-  const unsigned long scaled = bits >= 8 ? (value8 << (bits - 8)) : (value8 >> (8 - bits));
-  return (scaled << shift) & mask;
-}
 
 class X11PreviewWindow final : public PreviewWindow {
  public:
@@ -70,6 +48,7 @@ class X11PreviewWindow final : public PreviewWindow {
     const bool native = attributes.depth >= 24 && visual->red_mask == 0xFF0000 &&
                         visual->green_mask == 0xFF00 && visual->blue_mask == 0xFF;
 
+    const x11::Channel red(visual->red_mask), green(visual->green_mask), blue(visual->blue_mask);
     // Nearest sampling: column and row of the source for each target pixel.
     std::vector<int> sourceX(width);
     for (int x = 0; x < width; ++x)
@@ -81,10 +60,7 @@ class X11PreviewWindow final : public PreviewWindow {
       uint32_t* dst = data + static_cast<size_t>(y) * width;
       for (int x = 0; x < width; ++x) {
         const uint32_t c = src[sourceX[x]];
-        dst[x] = native ? (c & 0xFFFFFF)
-                        : static_cast<uint32_t>(PackChannel((c >> 16) & 0xFF, visual->red_mask) |
-                                                PackChannel((c >> 8) & 0xFF, visual->green_mask) |
-                                                PackChannel(c & 0xFF, visual->blue_mask));
+        dst[x] = native ? (c & 0xFFFFFF) : x11::PackPixel(c, red, green, blue);
       }
     }
     XImage* image = XCreateImage(display_, visual, attributes.depth, ZPixmap, 0,
@@ -93,21 +69,21 @@ class X11PreviewWindow final : public PreviewWindow {
       std::free(data);
       return false;
     }
-    g_x_error = false;
+    x11::ClearXError();
     GC gc = XCreateGC(display_, window_, 0, nullptr);
     XPutImage(display_, window_, gc, image, 0, 0, 0, 0, width, height);
     XFreeGC(display_, gc);
     XSync(display_, False);
     XDestroyImage(image);  // frees data
-    return !g_x_error;
+    return !x11::XErrorSeen();
   }
 
  private:
   bool Attributes(XWindowAttributes& attributes) {
-    g_x_error = false;
+    x11::ClearXError();
     const Status ok = XGetWindowAttributes(display_, window_, &attributes);
     XSync(display_, False);
-    return ok != 0 && !g_x_error;
+    return ok != 0 && !x11::XErrorSeen();
   }
 
   Display* display_;
@@ -120,7 +96,7 @@ std::unique_ptr<PreviewWindow> X11PreviewWindowFactory::Open(uint64_t windowId) 
   if (windowId == 0) return nullptr;
   Display* display = XOpenDisplay(nullptr);
   if (display == nullptr) return nullptr;
-  XSetErrorHandler(RecordXError);
+  x11::RecordXErrors();
   auto window = std::make_unique<X11PreviewWindow>(display, static_cast<Window>(windowId));
   int width, height;
   if (!window->GetSize(width, height)) return nullptr;  // not a window

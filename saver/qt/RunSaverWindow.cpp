@@ -22,30 +22,39 @@ std::string CommonMediaFolder() {
   return documents.toStdString() + "/KXMedia/";
 }
 
-void RunSaverWindow(TKXCProject& project, const SaverFolders& folders) {
-  // When another instance (a show on another monitor) owns the sound, this one is silent.
+ShowSound TakeShowSound(TKXCProject& project, bool mayPlay) {
+  ShowSound sound;
   // A show without sound leaves the sound to others.
-  std::unique_ptr<SoundOwner> owner;
-  if (project.Setting.Music || project.Setting.Sound) owner = std::make_unique<SoundOwner>();
-  std::unique_ptr<AudioService> audio;
-  if (owner && owner->Owns()) {
-    audio = std::make_unique<SdlAudioService>();
+  if (mayPlay && (project.Setting.Music || project.Setting.Sound)) sound.owner = std::make_unique<SoundOwner>();
+  if (sound.owner && sound.owner->Owns()) {
+    sound.audio = std::make_unique<SdlAudioService>();
   } else {
     project.Setting.Music = false;
     project.Setting.Sound = false;
-    audio = std::make_unique<SilentAudioService>();
+    sound.audio = std::make_unique<SilentAudioService>();
   }
-  QtMessageBox messages;
-  TQtTextPainter textPainter;
+  return sound;
+}
+
+SaverEnvironment ShowEnvironment(const SaverFolders& folders, AudioService& audio, MessageBoxService& messages,
+                                 TTextPainter& textPainter) {
   SaverEnvironment environment;
   environment.clock = &DefaultClock();
-  environment.audio = audio.get();
+  environment.audio = &audio;
   environment.messages = &messages;
   environment.extractionFolder = folders.ExtractionFolder();
   environment.commonFolder = CommonMediaFolder();
   environment.executableFolder = FolderOf(folders.exePath);
   environment.textPainter = &textPainter;
-  TKXfmScrSvr window(project, environment);
+  return environment;
+}
+
+void RunSaverWindow(TKXCProject& project, const SaverFolders& folders) {
+  // When another instance (a show on another monitor) owns the sound, this one is silent.
+  const ShowSound sound = TakeShowSound(project, true);
+  QtMessageBox messages;
+  TQtTextPainter textPainter;
+  TKXfmScrSvr window(project, ShowEnvironment(folders, *sound.audio, messages, textPainter));
   window.ShowModal();
 }
 

@@ -4,7 +4,7 @@
 # show, and deactivation that must end the saver within two seconds without leaving files
 # in its temporary folders.
 #
-#   xvfb-run -a -s "-screen 0 800x600x24" xscreensaver-e2e.sh KXPACK SAVER OUTDIR
+#   xvfb-run -a -s "-noreset -screen 0 800x600x24" xscreensaver-e2e.sh KXPACK SAVER OUTDIR
 #
 # xscreensaver refuses to run hacks as root, so as root the test runs the daemon as the
 # ordinary user kxsaver-e2e (created when missing) with a HOME in a temporary folder; as

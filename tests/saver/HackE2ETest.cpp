@@ -131,6 +131,8 @@ class HackE2E : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "needs an X server (run under xvfb-run)";
+    server_ = new XServer();
+    ASSERT_NE(server_->get(), nullptr) << "cannot connect to the X server";
     dir_ = new TempDir();
     WriteBmp(*dir_, "red.bmp", Solid(160, 120, kRed));
     WriteWav(*dir_ / "tune.wav");
@@ -149,6 +151,8 @@ class HackE2E : public ::testing::Test {
   static void TearDownTestSuite() {
     delete dir_;
     dir_ = nullptr;
+    delete server_;
+    server_ = nullptr;
   }
 
   std::string Saver() const { return *dir_ / "Show.scr"; }
@@ -170,10 +174,14 @@ class HackE2E : public ::testing::Test {
   }
 
   static TempDir* dir_;
-  XServer x_;
+  // One connection for the whole suite: a virtual X server resets when its last client goes,
+  // and a connection asked for meanwhile is refused.
+  static XServer* server_;
+  XServer& x_ = *server_;
 };
 
 TempDir* HackE2E::dir_ = nullptr;
+XServer* HackE2E::server_ = nullptr;
 
 TEST_F(HackE2E, PlaysInTheWindowNamedInEachWayAndEndsOnSigterm) {
   struct Case {
