@@ -97,7 +97,7 @@ int main(int argc, char** argv) {
   Put(out / "picture", "exif-mirrored.jpg", bytesOf(t::WithExifOrientation(jpeg, 2, false)));
   Put(out / "picture", "lossy.webp", bytesOf(t::WriteWebp(picture, false, 80)));
   Put(out / "picture", "lossless.webp", bytesOf(t::WriteWebp(translucent, true)));
-  Put(out / "picture", "animated.webp", bytesOf(t::WriteAnimatedWebp({picture, SmallPicture(24, 16)})));
+  Put(out / "picture", "animated.webp", bytesOf(t::WriteAnimatedWebp({picture, translucent, SmallPicture(24, 16)})));
   Put(out / "picture", "strips.tif", bytesOf(t::WriteTiff(picture, {})));
   t::TiffLayout layout;
   layout.samples = 4, layout.associatedAlpha = true, layout.orientation = 8, layout.tile = 16;
