@@ -172,9 +172,9 @@ bool SyncFolder(const std::string& folder) {
 
 }  // namespace
 
-bool WriteFileReplacing(const std::string& path, const std::string& data) {
+bool WriteFileReplacing(const std::string& path, const std::string& data, bool throughLink) {
   // A link is written through: the settings file may live elsewhere and be linked in.
-  const std::string target = FinalTarget(path);
+  const std::string target = throughLink ? FinalTarget(path) : path;
   RemoveStaleTemporaries(target);
   // The temporary name is unique (mkstemp) and carries the process id, so a later write can
   // tell a dead writer's leftover from a live one's file.
@@ -183,7 +183,8 @@ bool WriteFileReplacing(const std::string& path, const std::string& data) {
   if (fd < 0) return false;
   // The file keeps its mode; a new one gets 0644 narrowed by the umask.
   struct stat st;
-  const mode_t mode = stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode) ? (st.st_mode & 07777)
+  const int found = throughLink ? stat(target.c_str(), &st) : lstat(target.c_str(), &st);
+  const mode_t mode = found == 0 && S_ISREG(st.st_mode) ? (st.st_mode & 07777)
                                                                           : (0644 & ~CurrentUmask());
   bool ok = fchmod(fd, mode) == 0;
   size_t done = 0;
