@@ -62,12 +62,14 @@ fuzz-run: fuzz
 	    $(FUZZ_BUILD)/corpus/$$t fuzz/regress/$$t || exit 1; \
 	done
 
-# Every seed and every checked-in regression input once through its target.
+# Every seed and every checked-in regression input once through its target; an input that
+# fails is copied to build-fuzz/found/NAME (never into the source tree).
 fuzz-replay: fuzz
 	@for t in $(FUZZ_TARGETS); do \
 	  echo "== replaying the corpus of fuzz_$$t"; \
+	  mkdir -p $(FUZZ_BUILD)/found/$$t; \
 	  $(SAN_ENV) $(FUZZ_BUILD)/bin/fuzz_$$t -runs=0 -timeout=10 -rss_limit_mb=2048 -malloc_limit_mb=1024 \
-	    $(FUZZ_BUILD)/corpus/$$t fuzz/regress/$$t || exit 1; \
+	    -artifact_prefix=$(FUZZ_BUILD)/found/$$t/ $(FUZZ_BUILD)/corpus/$$t fuzz/regress/$$t || exit 1; \
 	done
 
 # The core tests under ASan and UBSan.

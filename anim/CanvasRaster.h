@@ -70,7 +70,13 @@ void WalkLine(int w, int h, int x0, int y0, int x1, int y1, bool includeEnd, Plo
   int err = (ax > ay ? ax : -ay) / 2;
   int x = x0, y = y0;
   for (int i = 0; i < count; ++i) {
-    if (inside || (x >= 0 && y >= 0 && x < w && y < h)) plot(x, y);
+    if (inside || (x >= 0 && y >= 0 && x < w && y < h)) {
+      plot(x, y);
+    } else if ((sx > 0 ? x >= w : x < 0) || (sy > 0 ? y >= h : y < 0)) {
+      // Past an edge in the direction of travel: x and y only move further away, so no later
+      // pixel is inside (a streak from the frame to far outside costs its visible part only).
+      break;
+    }
     const int e = err;
     if (e > -ax) {
       err -= ay;

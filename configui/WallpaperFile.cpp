@@ -76,8 +76,9 @@ bool WriteWallpaperFile(const std::string& path, const Bitmap32& picture, std::s
     return false;
   }
   errno = 0;
-  // A link planted at the wallpaper's place is replaced, never written through.
-  if (!WriteFileReplacing(path, std::string(bmp.begin(), bmp.end()), false)) {
+  // The picture file is the program's own: a link planted in its place is replaced, never
+  // written through to the file it names.
+  if (!WriteFileReplacing(path, std::string(bmp.begin(), bmp.end()), /*throughLink=*/false)) {
     error = "Cannot write " + path + (errno != 0 ? std::string(": ") + std::strerror(errno) : std::string());
     return false;
   }

@@ -1,6 +1,7 @@
 // fuzz_seeds OUT: writes the seed corpus of every fuzz target into OUT/NAME/, each input made
-// by the project's own writers (container writer, picture encoders, scene package writer) or
-// composed as the builder composes it. Inputs are small, so the fuzzer starts from valid
+// by the project's own writers (container writer, picture encoders, scene package writer), by
+// the test fixtures' writers for the kinds the engine only decodes (WebP, HEIF/AVIF, TIFF and
+// EXIF-tagged JPEG, through the libraries' own encoders) or composed as the builder composes it. Inputs are small, so the fuzzer starts from valid
 // structure and mutates from there.
 #include <cstdio>
 #include <filesystem>
@@ -15,6 +16,7 @@
 #include "scene/CommaText.h"
 #include "scene/ScenePackageWriter.h"
 #include "scene/TextCodec.h"
+#include "tests/imaging/Fixtures.h"
 
 namespace {
 
@@ -89,6 +91,24 @@ int main(int argc, char** argv) {
   Put(out / "picture", "alpha.png", Text(png));
   Put(out / "picture", "two-frames.gif", Text(gif));
   Put(out / "picture", "small.bmp", Text(bmp));
+  namespace t = kx::test;
+  auto bytesOf = [](const t::Bytes& b) { return std::string(b.begin(), b.end()); };
+  Put(out / "picture", "exif-turned.jpg", bytesOf(t::WithExifOrientation(jpeg, 6, true)));
+  Put(out / "picture", "exif-mirrored.jpg", bytesOf(t::WithExifOrientation(jpeg, 2, false)));
+  Put(out / "picture", "lossy.webp", bytesOf(t::WriteWebp(picture, false, 80)));
+  Put(out / "picture", "lossless.webp", bytesOf(t::WriteWebp(translucent, true)));
+  Put(out / "picture", "animated.webp", bytesOf(t::WriteAnimatedWebp({picture, translucent, SmallPicture(24, 16)})));
+  Put(out / "picture", "strips.tif", bytesOf(t::WriteTiff(picture, {})));
+  t::TiffLayout layout;
+  layout.samples = 4, layout.associatedAlpha = true, layout.orientation = 8, layout.tile = 16;
+  Put(out / "picture", "tiles-alpha.tif", bytesOf(t::WriteTiff(translucent, layout)));
+  layout = {};
+  layout.samples = 1, layout.bitsPerSample = 16, layout.compression = 5 /* LZW */, layout.pages = 2;
+  Put(out / "picture", "grey16-pages.tif", bytesOf(t::WriteTiff(picture, layout)));
+  // HEIF and AVIF only where this libheif has an encoder for them.
+  for (const bool avif : {false, true})
+    if (t::CanWriteHeif(avif))
+      Put(out / "picture", avif ? "small.avif" : "small.heic", bytesOf(t::WriteHeif(translucent, avif, 6)));
 
   // Scene packages: complete, with objects, and of the first format.
   kx::ScenePackage scene = kx::fuzz::SmallScene();
@@ -99,6 +119,12 @@ int main(int argc, char** argv) {
   Put(out / "scene", "objects-rain.kxp", Text(kx::WriteScenePackage(scene)));
   scene.WriteLaterFields = false;
   Put(out / "scene", "first-format.kxp", Text(kx::WriteScenePackage(scene)));
+  // Mask runs that end one pixel past the picture, and runs that leave its last rows bare.
+  kx::ScenePackage runs = kx::fuzz::SmallScene();
+  runs.MaskCodes.back() += 10;
+  Put(out / "scene", "mask-one-run-too-long.kxp", Text(kx::WriteScenePackage(runs)));
+  runs.MaskCodes.resize(runs.MaskCodes.size() / 2);
+  Put(out / "scene", "mask-runs-short.kxp", Text(kx::WriteScenePackage(runs)));
 
   // Object lists, INI texts, skins, codec texts.
   Put(out / "objects", "three-kinds.ini", ObjectList());
@@ -111,9 +137,9 @@ int main(int argc, char** argv) {
 
   // A finished screensaver: engine bytes, then the payload with its four members.
   const std::string project = kx::ContainerBytes({kFileList, kSettings, kUi});
-  const std::string media = kx::ContainerBytes({Text(jpeg), Text(gif)});
+  const std::string media = kx::ContainerBytes({Text(jpeg), Text(gif), Text(png)});
   const std::string payload =
-      kx::ContainerBytes({project, "sunset.jpg\r\nsea.gif\r\n", media, SkinText()});
+      kx::ContainerBytes({project, "sunset.jpg\r\nsea.gif\r\nsunset.jpg\r\n", media, SkinText()});
   Put(out / "payload", "saver.scr", std::string("\x7f" "ELF engine bytes", 17) + payload);
   Put(out / "payload", "container.bin", project);
   return 0;

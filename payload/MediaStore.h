@@ -74,7 +74,6 @@ class TMediaStore {
   mutable std::mutex mutex_;  // guards the index; each entry has its own lock for its copy
   std::unordered_map<std::string, std::shared_ptr<Entry>> index_;
   std::string folder_;
-  int fd_ = -1;  // the executable, read with pread so that threads share it
   uint64_t tempCounter_ = 0;
 };
 

@@ -183,7 +183,8 @@ bool WriteFileReplacing(const std::string& path, const std::string& data, bool t
   if (fd < 0) return false;
   // The file keeps its mode; a new one gets 0644 narrowed by the umask.
   struct stat st;
-  const mode_t mode = stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode) ? (st.st_mode & 07777)
+  const int found = throughLink ? stat(target.c_str(), &st) : lstat(target.c_str(), &st);
+  const mode_t mode = found == 0 && S_ISREG(st.st_mode) ? (st.st_mode & 07777)
                                                                           : (0644 & ~CurrentUmask());
   bool ok = fchmod(fd, mode) == 0;
   size_t done = 0;

@@ -46,11 +46,11 @@ int OpenRegularForRead(const std::string& path, int64_t maxBytes, int64_t& size)
 bool ReadFileBytes(const std::string& path, std::string& out);
 // Writes through a temporary file in the same folder and renames it over the target, so a
 // failed or killed write never leaves a half-written file behind. A symbolic link at `path`
-// is written through to the file it names; the file keeps its mode (a new one: 0644 less the
-// umask); the folder is synced after the rename. The temporary file is unique to the write
-// (PATH.kxtmpPID.XXXXXX), removed on failure, and one left by a killed process is removed by
-// the next write. With `throughLink` false a symbolic link at `path` is replaced by the new
-// file instead (for files whose place the program decides, such as the wallpaper picture).
+// is written through to the file it names (with `throughLink` false the link itself is
+// replaced, for files the program owns outright); the file keeps its mode (a new one: 0644
+// less the umask); the folder is synced after the rename. The temporary file is unique to the
+// write (PATH.kxtmpPID.XXXXXX), removed on failure, and one left by a killed process is
+// removed by the next write.
 bool WriteFileReplacing(const std::string& path, const std::string& data, bool throughLink = true);
 
 // The folder part of a path including its trailing separator ("" when there is none).

@@ -111,6 +111,39 @@ TEST(CanvasTest, LinesVisitEachPixelOfTheLongerAxisOnce) {
   }
 }
 
+// A line that leaves the bitmap (the walk stops at the edge it has passed) draws exactly the
+// pixels that the whole line has inside: the same line drawn on a canvas large enough to hold
+// all of it, cut to the bitmap, is the reference. Every direction, steep and shallow, from
+// inside out, from outside in and across.
+TEST(CanvasTest, LinesLeavingTheBitmapDrawWhatTheWholeLineHasInside) {
+  constexpr int kW = 9, kH = 7, kMargin = 40;
+  const int ends[][2] = {{-30, -20}, {-30, 3}, {-30, 26}, {4, -35}, {4, 38}, {38, -20},
+                         {38, 3},    {38, 26}, {-7, 30}, {15, -9}, {30, 11}, {-25, -3}};
+  const int starts[][2] = {{4, 3}, {0, 0}, {8, 6}, {-3, 2}, {12, 5}};
+  for (const auto& a : starts) {
+    for (const auto& b : ends) {
+      for (const bool includeEnd : {true, false}) {
+        Bitmap32 clipped(kW, kH, kBlack), whole(kW + 2 * kMargin, kH + 2 * kMargin, kBlack);
+        BlendLine(clipped, a[0], a[1], b[0], b[1], 0xFFFFFF, 200, includeEnd);
+        BlendLine(whole, a[0] + kMargin, a[1] + kMargin, b[0] + kMargin, b[1] + kMargin, 0xFFFFFF, 200, includeEnd);
+        // Each way round: from the far end into the bitmap too.
+        Bitmap32 reversed(kW, kH, kBlack), wholeReversed(kW + 2 * kMargin, kH + 2 * kMargin, kBlack);
+        BlendLine(reversed, b[0], b[1], a[0], a[1], 0xFFFFFF, 200, includeEnd);
+        BlendLine(wholeReversed, b[0] + kMargin, b[1] + kMargin, a[0] + kMargin, a[1] + kMargin, 0xFFFFFF, 200,
+                  includeEnd);
+        for (int y = 0; y < kH; ++y) {
+          for (int x = 0; x < kW; ++x) {
+            ASSERT_EQ(clipped.Pixel(x, y), whole.Pixel(x + kMargin, y + kMargin))
+                << a[0] << "," << a[1] << " to " << b[0] << "," << b[1] << " at " << x << "," << y;
+            ASSERT_EQ(reversed.Pixel(x, y), wholeReversed.Pixel(x + kMargin, y + kMargin))
+                << b[0] << "," << b[1] << " to " << a[0] << "," << a[1] << " at " << x << "," << y;
+          }
+        }
+      }
+    }
+  }
+}
+
 TEST(CanvasTest, TwoLinesMeetingAtAPointBlendItOnce) {
   Bitmap32 b(10, 10, kBlack);
   BlendLine(b, 1, 1, 4, 4, 0xFFFFFF, 100, false);

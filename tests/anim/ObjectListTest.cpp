@@ -1,6 +1,7 @@
 // The object list: which sections make which objects, the keys with their defaults, what a
 // scene editor writes back, damaged lists, and where image files are looked up.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <memory>
 #include <string>
@@ -214,6 +215,42 @@ TEST(ObjectFiles, ImagesAreLookedUpInTheCommonFolderAndSavedByNameThere) {
   objects.ResolveFiles(extraction.path());
   EXPECT_EQ(star.FileName, common / "images/star.png");
   EXPECT_EQ(dynamic_cast<TGifObject&>(objects.Item(1)).FileName, extraction / "absent.gif");
+}
+
+// Names of things that are not regular files are skipped at once: reading /dev/zero once grew
+// without end and a FIFO without a writer (what /dev/stdin often is) blocked the worker for
+// good. Neither counts as found, so the show also tries the extraction folder for them.
+TEST(ObjectFiles, DevicesFifosAndFoldersAreSkippedWithoutReading) {
+  test::TempDir dir;
+  const std::string fifo = dir / "pipe.gif";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::string folder = dir / "folder.png";
+  ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"IMG", "/dev/zero"}, {"GIF", "/dev/zero"}, {"IMG", fifo}, {"GIF", fifo}, {"IMG", folder}, {"GIF", "/dev/stdin"}};
+  std::string list;
+  for (size_t i = 0; i < cases.size(); ++i)
+    list += Section(static_cast<int>(i), {{"ObjType", cases[i].first}, {"Filename", cases[i].second}});
+  test::FakeClock clock;
+  TAnimObjects objects(testing::HandDriven(clock));
+  objects.LoadFromText(list);
+  ASSERT_EQ(objects.Count(), static_cast<int>(cases.size()));
+  for (int i = 0; i < objects.Count(); ++i) {
+    SCOPED_TRACE(cases[i].first + " " + cases[i].second);
+    TAnimObject& o = objects.Item(i);
+    o.DesignWidth = 64;
+    o.DesignHeight = 48;
+    o.FrameRect = {0, 0, 64, 48};
+    o.Start();
+    EXPECT_FALSE(o.Prepared());
+  }
+
+  test::TempDir extraction;
+  objects.ResolveFiles(extraction.path());
+  for (int i = 0; i < objects.Count(); ++i) {
+    auto& image = dynamic_cast<TAnimImgObject&>(objects.Item(i));
+    EXPECT_EQ(image.FileName, extraction / FileNamePart(cases[i].second)) << i;
+  }
 }
 
 }  // namespace

@@ -78,7 +78,7 @@ TEST_F(MediaStoreTest, PathsThatAreNoMemberPassThrough) {
       {"no such member", folder + "b.jpg", false},
       {"a member's name in a subfolder", folder + "x/a.jpg", false},
       {"climbing out", folder + "../a.jpg", false},
-      {"the folder itself: no media file", folder, false},
+      {"the folder itself: only a regular file is a medium", folder, false},
   };
   for (const auto& c : cases) EXPECT_EQ(MediaFileExists(c.path), c.exists) << c.name;
   EXPECT_TRUE(Present().empty());

@@ -110,7 +110,7 @@ const std::map<int, Kept>& KeptAtTheEnd() {
   static const std::map<int, Kept> kept = [] {
     std::map<int, Kept> k;
     for (const auto& [effect, modes] : kJitterModes) {
-      const auto [horz, vert] = modes;
+      const int horz = modes.first, vert = modes.second;  // named variables: clang captures no bindings
       if (horz != 3 && horz != 4 && vert != 3 && vert != 4) continue;
       // Kept where the horizontal bands miss and the vertical bands miss too (a pass that
       // is not used misses everything).
