@@ -63,7 +63,7 @@ inline void MaskedCopy(uint32_t* dst, const uint32_t* src, const int16_t* mask, 
 }
 inline void MaskedCopy2(uint32_t* dst, const uint32_t* src, const int16_t* maskA, const int16_t* maskB,
                         int16_t k, int n) {
-  for (int i = 0; i < n; ++i) dst[i] = (maskA[i] == k) & (maskB[i] == k) ? src[i] : dst[i];
+  for (int i = 0; i < n; ++i) dst[i] = ((maskA[i] == k) & (maskB[i] == k)) ? src[i] : dst[i];
 }
 
 // A wave record that moves nothing: regions whose record is missing copy onto themselves.
