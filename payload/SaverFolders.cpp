@@ -62,6 +62,9 @@ std::optional<int> ProcessIdOfName(const std::string& s) {
 // "kxsaver-UID" in the temporary folder, made private on first use. When neither can be had
 // (another user planted "kxsaver-UID") the temporary folder itself, where the root's own
 // checks still refuse a root that is not this user's.
+// The per-user folder's name in the temporary folder, with its trailing '/'.
+std::string UserTempFolderName() { return "kxsaver-" + std::to_string(geteuid()) + "/"; }
+
 std::string PerUserTempFolder() {
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
   if (runtime != nullptr && runtime[0] == '/') {
@@ -70,7 +73,7 @@ std::string PerUserTempFolder() {
     if (IsPrivateDirectory(folder)) return folder;
   }
   const std::string temp = TempFolder();
-  const std::string own = temp + "kxsaver-" + std::to_string(geteuid()) + "/";
+  const std::string own = temp + UserTempFolderName();
   if (CreatePrivateDirectory(own) && IsPrivateDirectory(own)) return own;
   return temp;
 }
@@ -140,7 +143,7 @@ void CleanSaverTempRoot(const SaverFolders& folders) {
 }
 
 bool IsOwnUserTempFolder(const SaverFolders& folders) {
-  const std::string own = "kxsaver-" + std::to_string(geteuid()) + "/";
+  const std::string own = UserTempFolderName();
   const std::string& folder = folders.tempFolder;
   return folder.size() > own.size() && folder.compare(folder.size() - own.size(), own.size(), own) == 0 &&
          folder[folder.size() - own.size() - 1] == '/';

@@ -140,7 +140,8 @@ class TSaverShow {
   int64_t RefreshIntervalMs();
   // Milliseconds until the current item's time is over (kRestMaxMs when items do not advance).
   int64_t MsUntilChange();
-  void PresentBitmap32(const Bitmap32& frame, int32_t x, int32_t y);
+  // False when the frame did not reach the display.
+  bool PresentBitmap32(const Bitmap32& frame, int32_t x, int32_t y);
   void PresentBitmap(const Bitmap32& bitmap, int32_t x, int32_t y);
   // The render size for the setting DirectXQuality; none for other values.
   std::optional<ItemSize> RenderSize() const;

@@ -330,7 +330,7 @@ void TSaverShow::PresentFrame() {
   if (!Stretch || Proportional) offset = CentringOffset(screen.Width, screen.Height, FitWidth, FitHeight);
   static const Bitmap32 kNothing;
   const Bitmap32& frame = IsPicture ? PictureFrame : (Engine ? Engine->GetFrame() : kNothing);
-  const bool shown = presenter_.PresentBitmap32(frame, offset.X, offset.Y);
+  const bool shown = PresentBitmap32(frame, offset.X, offset.Y);
   if (IsPicture) PictureOnScreen = shown;
 
   // At most one frame per 33 ms; a frame that took longer is followed by no pause.
@@ -340,8 +340,8 @@ void TSaverShow::PresentFrame() {
   LastFrameTick = tick_.NowMs();
 }
 
-void TSaverShow::PresentBitmap32(const Bitmap32& frame, int32_t x, int32_t y) {
-  presenter_.PresentBitmap32(frame, x, y);
+bool TSaverShow::PresentBitmap32(const Bitmap32& frame, int32_t x, int32_t y) {
+  return presenter_.PresentBitmap32(frame, x, y);
 }
 
 void TSaverShow::PresentBitmap(const Bitmap32& bitmap, int32_t x, int32_t y) {

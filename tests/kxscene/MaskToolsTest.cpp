@@ -7,18 +7,10 @@
 
 #include "kxscene/MaskTools.h"
 #include "scene/WaterMask.h"
+#include "tests/kxscene/ExpectedMask.h"
 
 namespace kx::kxscene {
 namespace {
-
-// The mask a predicate on pixel centres gives, over `base`.
-Bitmap32 Expected(const Bitmap32& base, int region, const std::function<bool(double, double)>& inside) {
-  Bitmap32 m = base;
-  for (int y = 0; y < m.Height(); ++y)
-    for (int x = 0; x < m.Width(); ++x)
-      if (inside(x + 0.5, y + 0.5)) m.SetPixel(x, y, MaskPixelOfRegion(region));
-  return m;
-}
 
 // Pixels where two masks differ, for readable failures.
 int Differences(const Bitmap32& a, const Bitmap32& b) {

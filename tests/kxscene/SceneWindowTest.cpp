@@ -4,12 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-
-#include <memory>
 #include <QSpinBox>
 #include <QTest>
+
 #include <cmath>
 #include <functional>
+#include <memory>
 
 #include "imaging/PictureCodec.h"
 #include "kxscene/MaskCanvas.h"
@@ -17,6 +17,7 @@
 #include "kxscene/SceneWindow.h"
 #include "kxscene/SettingsPanels.h"
 #include "scene/WaterMask.h"
+#include "tests/kxscene/ExpectedMask.h"
 #include "tests/support/TestSupport.h"
 
 namespace kx::kxscene {
@@ -48,14 +49,6 @@ std::string WritePhoto(const TempDir& dir) {
   EXPECT_TRUE(EncodePng(photo, png, error));
   EXPECT_TRUE(WriteWholeFile(dir / "lake.png", png, error));
   return dir / "lake.png";
-}
-
-Bitmap32 Expected(const Bitmap32& base, int region, const std::function<bool(double, double)>& inside) {
-  Bitmap32 m = base;
-  for (int y = 0; y < m.Height(); ++y)
-    for (int x = 0; x < m.Width(); ++x)
-      if (inside(x + 0.5, y + 0.5)) m.SetPixel(x, y, MaskPixelOfRegion(region));
-  return m;
 }
 
 class SceneWindowTest : public ::testing::Test {
