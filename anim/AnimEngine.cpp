@@ -20,6 +20,7 @@ TAnimEngine::~TAnimEngine() = default;
 
 void TAnimEngine::SetProject(TProject& project, TAnimObjects* objects) {
   frameInStep_ = false;
+  changeAll_ = true;
   Project = &project;
   Picture = project.Picture.get();
   WaterMask = project.WaterMask.get();
@@ -41,6 +42,7 @@ Bitmap32& TAnimEngine::GetFrame() { return DrawsOverWater() ? Frame : WaterFrame
 
 void TAnimEngine::SetWeather(bool on) {
   frameInStep_ = false;
+  changeAll_ = true;
   WeatherOn = on;
   Snow.reset();
   Rain.reset();
@@ -108,6 +110,7 @@ void TAnimEngine::Start() {
   RenderFrame();
   if (Picture != nullptr) WaterFrame = *Picture;
   frameInStep_ = false;
+  changeAll_ = true;
 }
 
 void TAnimEngine::RenderFrame() {
@@ -125,6 +128,22 @@ void TAnimEngine::RenderFrame() {
   waterMirrored_ = false;
   RenderWater(dt);
   mirrorTo_ = nullptr;
+
+  // The water rows change in every frame; a composed frame also where the overlays of the
+  // last frame are put back and where this frame's overlays draw (both kept boxes).
+  ++frameNumber_;
+  const Bitmap32* target = &GetFrame();
+  changed_.Reset(target->Height());
+  if (changeAll_ || target != lastTarget_ || (composed && !incremental)) {
+    changed_.MarkAll();
+  } else {
+    int32_t top = 0, bottom = -1;
+    WaterRows(top, bottom);
+    changed_.Mark(top, bottom);
+    if (composed) under_.MarkRows(changed_);
+  }
+  changeAll_ = false;
+  lastTarget_ = target;
   if (!composed) return;
 
   // The water frame, then everything drawn over it.
@@ -162,6 +181,7 @@ void TAnimEngine::RenderFrame() {
     const TPoint p = Clock.Origin(Frame.Width(), Frame.Height());
     Clock.DrawOver(Frame, p.X, p.Y, &under_);
   }
+  if (!changed_.All()) under_.MarkRows(changed_);
 }
 
 void TAnimEngine::WaterRows(int32_t& top, int32_t& bottom) const {
@@ -208,6 +228,7 @@ void TAnimEngine::RestoreFrame(bool incremental) {
 void TAnimEngine::Reset() {
   if (Picture == nullptr) return;
   frameInStep_ = false;
+  changeAll_ = true;
   WaterFrame = *Picture;
   UseReflection = AnyReflection();
   if (UseReflection) BuildReflection();

@@ -47,6 +47,7 @@
 #include "anim/SaveUnder.h"
 #include "anim/Snow.h"
 #include "imaging/Bitmap32.h"
+#include "imaging/ChangedRows.h"
 #include "platform/Clock.h"
 #include "scene/Project.h"
 #include "scene/SceneRecords.h"
@@ -77,6 +78,12 @@ class TAnimEngine {
   void RenderFrame();
   // Frame when weather is on, the scene has objects or the clock is shown; else WaterFrame.
   Bitmap32& GetFrame();
+  // The rows of GetFrame() that differ from what it held after the frame before (every row
+  // after Start, Reset, a new project or weather, a whole copy, or when objects are drawn).
+  const ChangedRows& Changed() const { return changed_; }
+  // The frames rendered so far, Start's included. A frame's Changed() is relative to the
+  // frame numbered one less.
+  uint64_t FrameNumber() const { return frameNumber_; }
   // Copies the plain picture into WaterFrame again and, with reflections, rebuilds the
   // reflected picture.
   void Reset();
@@ -144,6 +151,11 @@ class TAnimEngine {
   // into, and whether the pass did so for every row from the first water row to the last.
   Bitmap32* mirrorTo_ = nullptr;
   bool waterMirrored_ = false;
+  // What the last RenderFrame changed; the next one changes every row when this is set.
+  ChangedRows changed_;
+  bool changeAll_ = true;
+  const Bitmap32* lastTarget_ = nullptr;  // GetFrame() of the last RenderFrame
+  uint64_t frameNumber_ = 0;
 
   kx::Clock& clock_;
   Bitmap32 fittedMask_;

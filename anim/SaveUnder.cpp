@@ -125,4 +125,8 @@ void TSaveUnder::Restore() {
   Clear();
 }
 
+void TSaveUnder::MarkRows(ChangedRows& rows) const {
+  for (const Box& box : boxes_) rows.Mark(box.Top, box.Bottom - 1);
+}
+
 }  // namespace kx

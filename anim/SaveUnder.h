@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "anim/Canvas.h"
+#include "imaging/ChangedRows.h"
 #include "imaging/Bitmap32.h"
 
 namespace kx {
@@ -36,6 +37,8 @@ class TSaveUnder {
   bool Empty() const { return boxes_.empty(); }
   // Pixels kept so far.
   size_t KeptPixels() const { return used_; }
+  // Marks the rows of every kept box.
+  void MarkRows(ChangedRows& rows) const;
 
  private:
   void KeepRows(int32_t x0, int32_t x1, int32_t y0, int32_t y1);

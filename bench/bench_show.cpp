@@ -82,10 +82,11 @@ class StubWindow final : public kx::SaverWindowPort {
   kx::ItemSize ScreenSize() override { return {kWidth, kHeight}; }
   bool StartScaledPresentation() override { return scaled; }
   bool CanDraw() override { return true; }
-  void Present(const kx::Bitmap32& surface, bool) override {
+  void Present(const kx::Bitmap32& surface, bool, const kx::ChangedRows*) override {
     ++presents;
     benchmark::DoNotOptimize(surface.Data());
   }
+  void Retarget(const kx::Bitmap32&) override {}
   void ProcessPendingMessages() override {}
   void RequestClose() override {}
   void SetCursorHidden(bool) override {}

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "imaging/Bitmap32.h"
+#include "imaging/ChangedRows.h"
 
 namespace kx {
 
@@ -33,8 +34,10 @@ class DaemonWindow {
   // Ends a wait of WaitForEvents early; may be called from any thread.
   virtual void Wake() = 0;
   // Draws `frame` with its top-left corner at the window's top-left corner (what lies
-  // beyond the frame is left as it is). False when the window can no longer be drawn into.
-  virtual bool Put(const Bitmap32& frame) = 0;
+  // beyond the frame is left as it is). `changed`, when given, names the rows in which
+  // `frame` differs from the frame of the previous Put; only those need drawing. False when
+  // the window can no longer be drawn into.
+  virtual bool Put(const Bitmap32& frame, const ChangedRows* changed) = 0;
 };
 
 class DaemonWindowFactory {

@@ -51,7 +51,7 @@ bool TKXHackWindow::IdleAgainAfter(uint32_t ms) {
   return true;
 }
 
-void TKXHackWindow::Present(const Bitmap32& surface, bool scaled) {
+void TKXHackWindow::Present(const Bitmap32& surface, bool scaled, const ChangedRows* changed) {
   if (closing_) return;
   lastSurface_ = &surface;
   lastScaled_ = scaled;
@@ -59,9 +59,9 @@ void TKXHackWindow::Present(const Bitmap32& surface, bool scaled) {
   if (scaled && (surface.Width() != size_.Width || surface.Height() != size_.Height)) {
     if (scaled_.Width() != size_.Width || scaled_.Height() != size_.Height) scaled_.SetSize(size_.Width, size_.Height);
     ResampleInto(surface, scaled_, ResampleFilter::Nearest);
-    drawn = window_.Put(scaled_);
+    drawn = window_.Put(scaled_, nullptr);
   } else {
-    drawn = window_.Put(surface);
+    drawn = window_.Put(surface, changed);
   }
   if (!drawn) closing_ = true;
 }
@@ -70,7 +70,7 @@ void TKXHackWindow::ProcessPendingMessages() {
   const DaemonWindowEvents events = window_.ProcessEvents();
   if (events.gone || StopRequested()) closing_ = true;
   if (events.resized) resizePending_ = true;
-  if (events.exposed && !events.resized && lastSurface_ != nullptr) Present(*lastSurface_, lastScaled_);
+  if (events.exposed && !events.resized && lastSurface_ != nullptr) Present(*lastSurface_, lastScaled_, nullptr);
 }
 
 }  // namespace kx

@@ -36,7 +36,8 @@ class TKXHackWindow final : public SaverWindowPort {
   ItemSize ScreenSize() override;
   bool StartScaledPresentation() override { return true; }
   bool CanDraw() override;
-  void Present(const Bitmap32& surface, bool scaled) override;
+  void Present(const Bitmap32& surface, bool scaled, const ChangedRows* changed) override;
+  void Retarget(const Bitmap32& surface) override { lastSurface_ = &surface; }
   void ProcessPendingMessages() override;
   void RequestClose() override { closing_ = true; }
   bool Stopping() override { return closing_; }

@@ -116,6 +116,9 @@ void TSaverShow::FormShow() {
 void TSaverShow::FormClose() {
   if (!shown_) return;
   shown_ = false;
+  // The window may still draw the frame on the display once the items are gone.
+  presenter_.HoldShownFrame();
+  PresentedSceneFrame.reset();
   // The objects' workers end before the scene they belong to goes.
   Objects.reset();
   Scene.reset();

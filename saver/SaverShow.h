@@ -30,6 +30,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -141,7 +142,7 @@ class TSaverShow {
   // Milliseconds until the current item's time is over (kRestMaxMs when items do not advance).
   int64_t MsUntilChange();
   // False when the frame did not reach the display.
-  bool PresentBitmap32(const Bitmap32& frame, int32_t x, int32_t y);
+  bool PresentBitmap32(const Bitmap32& frame, int32_t x, int32_t y, const ChangedRows* changed = nullptr);
   void PresentBitmap(const Bitmap32& bitmap, int32_t x, int32_t y);
   // The render size for the setting DirectXQuality; none for other values.
   std::optional<ItemSize> RenderSize() const;
@@ -192,6 +193,9 @@ class TSaverShow {
   // What the display shows is the current still picture as it stands: nothing needs to be
   // presented until the item changes (or the screen's size does).
   bool PictureOnScreen = false;
+  // The number of the scene frame presented last (see TAnimEngine::FrameNumber); the next
+  // one then needs only its changed rows sent. Unset after anything else.
+  std::optional<uint64_t> PresentedSceneFrame;
 
  private:
   // Loads NextItem and enters it by a transition or a black fill; a failure leaves the

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "imaging/Bitmap32.h"
+#include "imaging/ChangedRows.h"
 #include "saver/ItemFit.h"
 
 namespace kx {
@@ -22,8 +23,15 @@ class SaverWindowPort {
   // Whether a frame can be put on the display now (the window is shown and exposed).
   virtual bool CanDraw() = 0;
   // Puts `surface` on the display: unscaled at (0, 0), or scaled to the whole display.
-  // The surface stays valid and unchanged until the next call.
-  virtual void Present(const Bitmap32& surface, bool scaled) = 0;
+  // `changed`, when given, names the rows in which `surface` differs from what the previous
+  // call put on the display (the same bitmap, drawn anew in those rows only): the window
+  // may then send just those rows. The surface stays valid until the next Present or
+  // Retarget call. It may be drawn anew meanwhile (a scene renders its next frame into it);
+  // a redraw of the window (an expose) then shows the newer pixels.
+  virtual void Present(const Bitmap32& surface, bool scaled, const ChangedRows* changed) = 0;
+  // The display goes on showing what it shows, now held in `surface` (a redraw reads it
+  // from there): the bitmap presented last may change or go away after this call.
+  virtual void Retarget(const Bitmap32& surface) = 0;
   // Handles the input and other events that are waiting, then returns.
   virtual void ProcessPendingMessages() = 0;
   // Asks the window to close. Closing takes effect once the idle call that is running (if

@@ -141,6 +141,9 @@ void TSaverShow::BuildTransitionList() {
 }
 
 void TSaverShow::RunTransition(int32_t durationMs) {
+  // The old picture is read from the surface, and the frames it may stand for change now.
+  presenter_.HoldShownFrame();
+  PresentedSceneFrame.reset();
   window_.ProcessPendingMessages();
   int32_t dx = 0, dy = 0;
   const ItemSize screen = presenter_.Screen();
@@ -329,9 +332,14 @@ void TSaverShow::PresentFrame() {
   ItemOffset offset;
   if (!Stretch || Proportional) offset = CentringOffset(screen.Width, screen.Height, FitWidth, FitHeight);
   static const Bitmap32 kNothing;
-  const Bitmap32& frame = IsPicture ? PictureFrame : (Engine ? Engine->GetFrame() : kNothing);
-  const bool shown = PresentBitmap32(frame, offset.X, offset.Y);
+  const bool scene = !IsPicture && Engine;
+  const Bitmap32& frame = IsPicture ? PictureFrame : (scene ? Engine->GetFrame() : kNothing);
+  // A scene frame that follows the one presented last needs only its changed rows shown.
+  const bool follows = scene && PresentedSceneFrame && Engine->FrameNumber() == *PresentedSceneFrame + 1;
+  const bool shown = PresentBitmap32(frame, offset.X, offset.Y, follows ? &Engine->Changed() : nullptr);
   if (IsPicture) PictureOnScreen = shown;
+  PresentedSceneFrame.reset();
+  if (scene && shown) PresentedSceneFrame = Engine->FrameNumber();
 
   // At most one frame per 33 ms; a frame that took longer is followed by no pause.
   const uint64_t now = tick_.NowMs();
@@ -340,8 +348,8 @@ void TSaverShow::PresentFrame() {
   LastFrameTick = tick_.NowMs();
 }
 
-bool TSaverShow::PresentBitmap32(const Bitmap32& frame, int32_t x, int32_t y) {
-  return presenter_.PresentBitmap32(frame, x, y);
+bool TSaverShow::PresentBitmap32(const Bitmap32& frame, int32_t x, int32_t y, const ChangedRows* changed) {
+  return presenter_.PresentBitmap32(frame, x, y, changed);
 }
 
 void TSaverShow::PresentBitmap(const Bitmap32& bitmap, int32_t x, int32_t y) {

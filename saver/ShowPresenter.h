@@ -11,6 +11,12 @@
 //
 // In both ways the surface is what the display shows now: a transition reads its old picture
 // from it.
+//
+// A frame that fills the whole surface (every scaled frame; an unscaled frame of the
+// screen's size at (0, 0)) is not copied: it is handed to the window as it is and stands
+// for the surface until something else is presented, so a scene's frame travels to the
+// display with one copy less. Whoever presented such a frame calls HoldShownFrame before the
+// frame changes or goes (a new item, a transition, the end of the show).
 #include "imaging/Bitmap32.h"
 #include "saver/ItemFit.h"
 #include "saver/SaverWindowPort.h"
@@ -30,7 +36,9 @@ class TShowPresenter {
 
   // A 32-bit frame at (x, y); the scaled way ignores the position. False when the frame did
   // not reach the display (the scaled way skips frames while the window cannot draw).
-  bool PresentBitmap32(const Bitmap32& frame, int32_t x, int32_t y);
+  // `changed`, when given, names the rows in which `frame` differs from the last frame
+  // presented, which must be this same bitmap at the same place (it is ignored otherwise).
+  bool PresentBitmap32(const Bitmap32& frame, int32_t x, int32_t y, const ChangedRows* changed = nullptr);
   // A transition buffer at (x, y); the scaled way loads it into the surface whole.
   void PresentBitmap(const Bitmap32& bitmap, int32_t x, int32_t y);
   // Unscaled way: the whole window becomes black (shown with the next frame). The scaled
@@ -39,17 +47,30 @@ class TShowPresenter {
   // Scaled way: the surface takes the bitmap's size and content without being shown.
   void LoadSurface(const Bitmap32& bitmap);
 
+  // Copies a frame that stands for the surface into the surface itself, and has the window
+  // hold that: the frame presented last may change or go afterwards.
+  void HoldShownFrame();
+
   // What the display shows now.
-  const Bitmap32& Surface() const { return surface_; }
-  ItemSize SurfaceSize() const { return {surface_.Width(), surface_.Height()}; }
+  const Bitmap32& Surface() const { return *shown_; }
+  ItemSize SurfaceSize() const { return {shown_->Width(), shown_->Height()}; }
 
  private:
   void CopyToSurface(const Bitmap32& frame, int32_t x, int32_t y);
+  // Presents a frame that fills the whole surface, without copying it.
+  void PresentWhole(const Bitmap32& frame, bool scaled, const ChangedRows* changed);
+  // Makes the surface itself what is shown again (after a whole frame stood for it).
+  void TakeBackSurface(bool copyShown);
 
   SaverWindowPort& window_;
   bool directX_ = false;
   ItemSize screen_;
   Bitmap32 surface_;
+  const Bitmap32* shown_ = &surface_;  // surface_, or the whole frame that stands for it
+  // Unscaled: the frame copied last and where, and its changed rows moved to that place.
+  const Bitmap32* copied_ = nullptr;
+  int32_t copiedX_ = 0, copiedY_ = 0;
+  ChangedRows surfaceChanged_;
 };
 
 // Copies `source` onto `target` with its top-left corner at (x, y), clipped to the target.

@@ -19,6 +19,10 @@
 namespace kx {
 namespace {
 
+// Changed rows this close together go out as one request: a few unchanged rows cost less
+// than another request.
+constexpr int32_t kJoinRows = 8;
+
 // Xlib ends the process itself after this handler returns; we end it first, cleanly.
 int OnConnectionLost(Display*) { EmergencyExit(); }
 
@@ -104,11 +108,25 @@ class X11DaemonWindow final : public DaemonWindow {
     if (wake_ >= 0) [[maybe_unused]] const ssize_t n = write(wake_, &one, sizeof one);
   }
 
-  bool Put(const Bitmap32& frame) override {
+  bool Put(const Bitmap32& frame, const ChangedRows* changed) override {
     if (gone_ || frame.Empty()) return !gone_;
     const int width = std::min(frame.Width(), width_), height = std::min(frame.Height(), height_);
     if (width <= 0 || height <= 0) return true;
-    if (native_ && PutShared(frame, width, height)) return !gone_;
+    // The rows to send: those that changed since the frame before, when that frame went
+    // out the same way at the same size; else all of them.
+    const bool partial = changed != nullptr && changed->Height() == frame.Height() && lastWidth_ == frame.Width() &&
+                         lastHeight_ == frame.Height() && lastShared_ == (native_ && !sharedFailed_);
+    lastWidth_ = lastHeight_ = 0;
+    rows_.clear();
+    if (partial) {
+      for (const RowRange& r : changed->Ranges(kJoinRows)) {
+        if (r.First >= height) break;
+        rows_.push_back({r.First, std::min(r.Last, height - 1)});
+      }
+    } else {
+      rows_.push_back({0, height - 1});
+    }
+    if (native_ && PutShared(frame, width)) return Sent(frame, true);
     XImage* image = nullptr;
     if (native_) {
       // The frame's own memory: rows of 32-bit B, G, R, x, as the server wants them.
@@ -116,43 +134,55 @@ class X11DaemonWindow final : public DaemonWindow {
                            reinterpret_cast<char*>(const_cast<uint32_t*>(frame.Data())), frame.Width(),
                            frame.Height(), 32, static_cast<int>(frame.StrideBytes()));
     } else {
-      ConvertRows(frame, width, height);
+      ConvertRows(frame, width, height);  // the rows to send
       image = XCreateImage(display_, visual_, depth_, ZPixmap, 0, reinterpret_cast<char*>(converted_.data()),
                            width, height, 32, width * 4);
     }
     if (image == nullptr) return false;
     x11::ClearXError();
-    XPutImage(display_, window_, gc_, image, 0, 0, 0, 0, width, height);
+    for (const RowRange& r : rows_) XPutImage(display_, window_, gc_, image, 0, r.First, 0, r.First, width, r.Count());
     image->data = nullptr;  // not Xlib's to free
     XDestroyImage(image);
-    // Waiting for the server keeps at most one frame in flight and tells at once when the
-    // window is gone.
-    XSync(display_, False);
-    if (x11::XErrorSeen()) gone_ = true;
-    return !gone_;
+    return Sent(frame, false);
   }
 
  private:
-  // The frame through a shared memory segment (MIT-SHM): the server reads the pixels from
-  // memory instead of the socket, one copy less per frame. The segment is made once at the
-  // frame's size and again only when that size changes. False when the server cannot have
-  // it (another machine, no extension); the frame then goes the plain way.
-  bool PutShared(const Bitmap32& frame, int width, int height) {
+  // Ends a Put: waiting for the server keeps at most one frame in flight (a shared segment
+  // is free again) and tells at once when the window is gone. The next Put may send only
+  // its changed rows when this one went out whole or in part the same way.
+  bool Sent(const Bitmap32& frame, bool shared) {
+    XSync(display_, False);
+    if (x11::XErrorSeen()) gone_ = true;
+    if (gone_) return false;
+    lastWidth_ = frame.Width();
+    lastHeight_ = frame.Height();
+    lastShared_ = shared;
+    return true;
+  }
+
+  // The rows of rows_ through a shared memory segment (MIT-SHM): the server reads the pixels
+  // from memory instead of the socket. The segment is made once at the frame's size and
+  // again only when that size changes; it keeps the rows that were not sent since they last
+  // were. False when the server cannot have it (another machine, no extension); the frame
+  // then goes the plain way, whole.
+  bool PutShared(const Bitmap32& frame, int width) {
     if (sharedFailed_) return false;
     if (shared_ == nullptr || shared_->width != frame.Width() || shared_->height != frame.Height()) {
       DropShared();
       if (!MakeShared(frame.Width(), frame.Height())) {
         sharedFailed_ = true;
+        rows_.assign(1, {0, std::min(frame.Height(), height_) - 1});
         return false;
       }
+      rows_.assign(1, {0, std::min(frame.Height(), height_) - 1});
     }
-    std::memcpy(shared_->data, frame.Data(), frame.PixelCount() * sizeof(uint32_t));
+    const size_t rowBytes = frame.StrideBytes();
     x11::ClearXError();
-    XShmPutImage(display_, window_, gc_, shared_, 0, 0, 0, 0, width, height, False);
-    // Waiting for the server keeps at most one frame in flight (the segment is free again)
-    // and tells at once when the window is gone.
-    XSync(display_, False);
-    if (x11::XErrorSeen()) gone_ = true;
+    for (const RowRange& r : rows_) {
+      std::memcpy(shared_->data + rowBytes * static_cast<size_t>(r.First), frame.Row(r.First),
+                  rowBytes * static_cast<size_t>(r.Count()));
+      XShmPutImage(display_, window_, gc_, shared_, 0, r.First, 0, r.First, width, r.Count(), False);
+    }
     return true;
   }
 
@@ -208,14 +238,17 @@ class X11DaemonWindow final : public DaemonWindow {
   void ConvertRows(const Bitmap32& frame, int width, int height) {
     const x11::Channel red(visual_->red_mask), green(visual_->green_mask), blue(visual_->blue_mask);
     converted_.resize(static_cast<size_t>(width) * height);
-    for (int y = 0; y < height; ++y) {
-      const uint32_t* src = frame.Row(y);
-      uint32_t* dst = converted_.data() + static_cast<size_t>(y) * width;
-      for (int x = 0; x < width; ++x) {
-        dst[x] = x11::PackPixel(src[x], red, green, blue);
+    for (const RowRange& r : rows_) {
+      for (int y = r.First; y <= r.Last; ++y) {
+        const uint32_t* src = frame.Row(y);
+        uint32_t* dst = converted_.data() + static_cast<size_t>(y) * width;
+        for (int x = 0; x < width; ++x) {
+          dst[x] = x11::PackPixel(src[x], red, green, blue);
+        }
       }
     }
   }
+
 
   Display* display_;
   Window window_;
@@ -233,6 +266,12 @@ class X11DaemonWindow final : public DaemonWindow {
   bool attached_ = false;
   bool sharedFailed_ = false;
   std::vector<uint32_t> converted_;
+  // Rows to send in the Put under way.
+  std::vector<RowRange> rows_;
+  // What the last Put sent: its frame's size (0 after a failure) and whether it went
+  // through the shared segment.
+  int lastWidth_ = 0, lastHeight_ = 0;
+  bool lastShared_ = false;
 };
 
 }  // namespace

@@ -7,14 +7,22 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QRegion>
 #include <QScreen>
 #include <QWindow>
 
 #include <algorithm>
+#include <cmath>
 
 #include "platform/StopSignals.h"
 
 namespace kx {
+
+namespace {
+// Changed rows this close together are painted as one band: a few unchanged rows cost less
+// than another rectangle to compose and send.
+constexpr int32_t kJoinRows = 8;
+}  // namespace
 
 bool KeyProducesCharacter(int key, const QString& text) {
   switch (key) {
@@ -113,10 +121,26 @@ bool TKXfmScrSvr::CanDraw() {
   return isVisible() && handle != nullptr && handle->isExposed();
 }
 
-void TKXfmScrSvr::Present(const Bitmap32& surface, bool scaled) {
+void TKXfmScrSvr::Present(const Bitmap32& surface, bool scaled, const ChangedRows* changed) {
+  const bool again = surface_ == &surface && scaled_ == scaled;
   surface_ = &surface;
   scaled_ = scaled;
-  repaint();
+  if (!again || changed == nullptr || changed->All() || surface.Empty()) {
+    repaint();
+    return;
+  }
+  // Only the bands of the window that show changed rows are painted and sent to the
+  // display. A scaled row covers window rows from its top edge to its bottom edge, rounded
+  // outwards.
+  const int windowHeight = height();
+  const double rowHeight = scaled ? static_cast<double>(windowHeight) / surface.Height() : 1.0;
+  QRegion region;
+  for (const RowRange& r : changed->Ranges(kJoinRows)) {
+    const int top = static_cast<int>(std::floor(r.First * rowHeight));
+    const int bottom = static_cast<int>(std::ceil((r.Last + 1) * rowHeight));
+    region += QRect(0, top, width(), std::min(bottom, windowHeight) - top);
+  }
+  if (!region.isEmpty()) repaint(region);
 }
 
 void TKXfmScrSvr::paintEvent(QPaintEvent*) {

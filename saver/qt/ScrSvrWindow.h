@@ -45,7 +45,8 @@ class TKXfmScrSvr final : public QWidget, public SaverWindowPort {
   ItemSize ScreenSize() override;
   bool StartScaledPresentation() override;
   bool CanDraw() override;
-  void Present(const Bitmap32& surface, bool scaled) override;
+  void Present(const Bitmap32& surface, bool scaled, const ChangedRows* changed) override;
+  void Retarget(const Bitmap32& surface) override { surface_ = &surface; }
   void ProcessPendingMessages() override;
   void RequestClose() override;
   bool Stopping() override;

@@ -25,8 +25,9 @@ struct RestoreCase {
   int32_t jitter = 0;  // column offsets move the water rows' writes up to jitter - 1 rows
 };
 
-// Renders frames of one scene; the clock is switched off and on again half-way.
-std::vector<Bitmap32> Render(const RestoreCase& c, bool incremental) {
+// Renders frames of one scene; the clock is switched off and on again half-way. `changed`,
+// when given, receives each frame's changed rows.
+std::vector<Bitmap32> Render(const RestoreCase& c, bool incremental, std::vector<ChangedRows>* changed = nullptr) {
   test::FakeClock clock;
   TProject project;
   MakeScene(project, 320, 200);
@@ -59,6 +60,7 @@ std::vector<Bitmap32> Render(const RestoreCase& c, bool incremental) {
     clock.now += 40;
     engine.RenderFrame();
     frames.push_back(engine.GetFrame());
+    if (changed != nullptr) changed->push_back(engine.Changed());
   }
   return frames;
 }
@@ -82,6 +84,41 @@ TEST(FrameRestore, GivesTheFramesOfAWholeCopy) {
       ASSERT_EQ(DifferingPixels(whole[i], incremental[i]), 0) << c.name << ", frame " << i;
     }
     EXPECT_GT(DifferingPixels(whole.front(), whole.back()), 0) << c.name << ": nothing moved";
+  }
+}
+
+// The display copies only the rows a frame names as changed: every pixel that differs from
+// the frame before must lie in one of them, and most rows of a frame with a few overlays
+// over its water must not be named.
+TEST(FrameRestore, ChangedRowsHoldEveryDifference) {
+  const RestoreCase cases[] = {
+      {"snow and the clock", 1, true, 8},
+      {"rain with wind", 2, false, 60},
+      {"snow over jittered water", 1, false, 8, 6},
+      {"the clock alone", 0, true, 0},
+      {"water alone", 0, false, 0},
+  };
+  for (const auto& c : cases) {
+    std::vector<ChangedRows> changed;
+    const auto frames = Render(c, true, &changed);
+    for (size_t i = 1; i < frames.size(); ++i) {
+      const Bitmap32& before = frames[i - 1];
+      const Bitmap32& now = frames[i];
+      ASSERT_EQ(changed[i].Height(), now.Height()) << c.name;
+      if (before.Width() != now.Width() || before.Height() != now.Height()) continue;
+      for (int y = 0; y < now.Height(); ++y) {
+        if (changed[i].IsMarked(y)) continue;
+        for (int x = 0; x < now.Width(); ++x) {
+          ASSERT_EQ(now.Pixel(x, y), before.Pixel(x, y)) << c.name << ", frame " << i << ": row " << y
+                                                         << " changed but is not named";
+        }
+      }
+    }
+    EXPECT_TRUE(changed.front().All()) << c.name << ": the first frame after the start";
+    if (c.weather == 0) {
+      // Water in rows 120 .. 199 of 200, and the clock's box.
+      EXPECT_LT(changed.back().MarkedRows(), 200 * 3 / 4) << c.name;
+    }
   }
 }
 

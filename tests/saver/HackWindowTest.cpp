@@ -47,11 +47,14 @@ class ScriptedDaemonWindow final : public DaemonWindow {
     if (clock != nullptr) clock->now += static_cast<uint32_t>(ms);
   }
   void Wake() override {}
-  bool Put(const Bitmap32& frame) override {
+  bool Put(const Bitmap32& frame, const ChangedRows* changed) override {
     if (gone) return false;
     puts.push_back(frame);
+    changes.push_back(changed != nullptr ? std::optional(changed->Ranges()) : std::nullopt);
     return true;
   }
+  // The rows each Put named as changed; nullopt for a whole frame.
+  std::vector<std::optional<std::vector<RowRange>>> changes;
   void Resize(int w, int h) {
     width = w;
     height = h;

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,7 +28,10 @@ class FakeWindow final : public SaverWindowPort {
 
   int presents = 0;
   bool lastScaled = false;
-  const Bitmap32* lastSurface = nullptr;
+  const Bitmap32* lastSurface = nullptr;  // what the display shows, as last presented or retargeted
+  // The rows named as changed by the last present; nullopt when it named none.
+  std::optional<std::vector<RowRange>> lastChanged;
+  int retargets = 0;
   // Runs for every present, with the surface that is put on the display.
   std::function<void(const Bitmap32&, bool)> onPresent;
   int messageCalls = 0;
@@ -41,11 +45,17 @@ class FakeWindow final : public SaverWindowPort {
   ItemSize ScreenSize() override { return screen; }
   bool StartScaledPresentation() override { return scaledAvailable; }
   bool CanDraw() override { return canDraw; }
-  void Present(const Bitmap32& surface, bool scaled) override {
+  void Present(const Bitmap32& surface, bool scaled, const ChangedRows* changed) override {
     ++presents;
     lastScaled = scaled;
     lastSurface = &surface;
+    lastChanged.reset();
+    if (changed != nullptr) lastChanged = changed->Ranges();
     if (onPresent) onPresent(surface, scaled);
+  }
+  void Retarget(const Bitmap32& surface) override {
+    ++retargets;
+    lastSurface = &surface;
   }
   void ProcessPendingMessages() override {
     ++messageCalls;
