@@ -8,26 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "scene/WaterMask.h"
 #include "tests/saver/SaverFixtures.h"
 
 namespace kx::test {
 namespace {
-
-// A 320 x 200 scene: a picture whose pixels differ everywhere, water in rows 120 .. 199.
-std::string WriteWaterScene(const TempDir& dir, const std::string& name, uint32_t tint) {
-  Bitmap32 picture = PositionPicture(320, 200);
-  for (size_t i = 0; i < picture.PixelCount(); ++i) picture.Data()[i] ^= tint;
-  ScenePackage p = ScenePackageOf(picture);
-  Bitmap32 mask(320, 200, 0);
-  for (int y = 120; y < 200; ++y)
-    for (int x = 0; x < 320; ++x) mask.SetPixel(x, y, MaskPixelOfRegion(1));
-  p.MaskCodes = EncodeMaskRuns(mask);
-  p.Waves[0].Amplitude = 5;
-  p.Waves[0].Speed = 30;
-  p.Waves[0].Sway = 1;
-  return WriteScene(dir, name, p);
-}
 
 struct Presented {
   Bitmap32 surface;

@@ -15,6 +15,7 @@
 #include "imaging/PictureCodec.h"
 #include "saver/SaverShow.h"
 #include "scene/ScenePackageWriter.h"
+#include "scene/WaterMask.h"
 #include "tests/audio/RecordingAudioService.h"
 #include "tests/support/TestSupport.h"
 
@@ -136,6 +137,21 @@ inline std::string WriteScene(const TempDir& dir, const std::string& name, const
   std::string error;
   EXPECT_TRUE(WriteScenePackageFile(dir / name, package, error)) << error;
   return dir / name;
+}
+
+// A 320 x 200 scene: a picture whose pixels differ everywhere, water in rows 120 .. 199.
+inline std::string WriteWaterScene(const TempDir& dir, const std::string& name, uint32_t tint) {
+  Bitmap32 picture = PositionPicture(320, 200);
+  for (size_t i = 0; i < picture.PixelCount(); ++i) picture.Data()[i] ^= tint;
+  ScenePackage p = ScenePackageOf(picture);
+  Bitmap32 mask(320, 200, 0);
+  for (int y = 120; y < 200; ++y)
+    for (int x = 0; x < 320; ++x) mask.SetPixel(x, y, MaskPixelOfRegion(1));
+  p.MaskCodes = EncodeMaskRuns(mask);
+  p.Waves[0].Amplitude = 5;
+  p.Waves[0].Speed = 30;
+  p.Waves[0].Sway = 1;
+  return WriteScene(dir, name, p);
 }
 
 // A short tone, for the scene sounds.

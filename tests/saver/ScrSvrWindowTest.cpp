@@ -7,6 +7,8 @@
 #include <QCursor>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QPainter>
+#include <QPixmap>
 #include <QScreen>
 #include <QTest>
 #include <QWindow>
@@ -206,6 +208,55 @@ TEST(SaverWindow, ScaledPresentationFillsTheWholeWindow) {
   EXPECT_EQ(shown.pixel(0, 0), qRgb(220, 20, 20));
   EXPECT_EQ(shown.pixel(319, 239), qRgb(220, 20, 20));
   window.close();
+}
+
+// A scene repaints only the rows its frames changed: what the display holds after many
+// frames must be what painting the last frame whole gives, with no trace of earlier frames
+// (the clock's moving hands, the water), at the scene's own place and scaled either way.
+TEST(SaverWindow, PartialRepaintsLeaveWhatAWholePaintGives) {
+  struct Case {
+    const char* name;
+    bool directX;
+    int quality;  // 2: rendered at 640 x 480 and scaled down; 9: at 320 x 200 and scaled up
+  };
+  const Case cases[] = {{"unscaled, centred", false, 0}, {"scaled down", true, 2}, {"scaled up", true, 9}};
+  for (const Case& c : cases) {
+    WindowHarness h(0);
+    h.project.Setting.DirectX = c.directX;
+    h.project.Setting.DirectXQuality = c.quality;
+    h.project.Setting.Duration = 60;
+    h.project.Setting.ShowClock = true;
+    h.project.Setting.ClockPos = 0;
+    h.project.FileList.Names.push_back(WriteWaterScene(h.dir, "bay.kxp", 0));
+    h.project.FileList.Flags.push_back("TRUE");
+    TKXfmScrSvr& window = h.Open();
+    for (int i = 0; i < 40; ++i) {
+      h.clock.now += 500;  // the clock's second hand moves every frame
+      h.Process();
+    }
+    const Bitmap32& frame = window.Show().Engine->GetFrame();
+    const QImage frameImage(reinterpret_cast<const uchar*>(frame.Data()), frame.Width(), frame.Height(),
+                            static_cast<qsizetype>(frame.StrideBytes()), QImage::Format_RGB32);
+    QImage expected(window.size(), QImage::Format_RGB32);
+    expected.fill(Qt::black);
+    {
+      QPainter painter(&expected);
+      painter.setCompositionMode(QPainter::CompositionMode_Source);
+      if (c.directX) {
+        painter.drawImage(expected.rect(), frameImage);
+      } else {
+        painter.drawImage((window.width() - frame.Width()) / 2, (window.height() - frame.Height()) / 2, frameImage);
+      }
+    }
+    const QImage shown =
+        window.screen()->grabWindow(window.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(shown.size(), expected.size()) << c.name;
+    int differing = 0;
+    for (int y = 0; y < shown.height(); ++y)
+      for (int x = 0; x < shown.width(); ++x) differing += shown.pixel(x, y) != expected.pixel(x, y);
+    EXPECT_EQ(differing, 0) << c.name;
+    window.close();
+  }
 }
 
 TEST(SaverWindow, AKeyDuringATransitionClosesTheWindowAfterTheTransition) {
