@@ -19,6 +19,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "anim/AnimEngine.h"
 #include "base/Random.h"
 #include "imaging/Resample.h"
@@ -56,14 +60,56 @@ inline size_t CosIndex(int64_t v) {
   return static_cast<size_t>(v < 0 ? -v : v);
 }
 
-// dst[i] takes src[i] where mask[i] is k (one mask) or where both masks are k. Written as a
-// select over whole runs so that the compiler can vectorise it.
+#if defined(__SSE2__)
+// Eight pixels: dst takes src where the 16-bit lanes of `take` are all ones.
+inline void Select8(uint32_t* dst, const uint32_t* src, __m128i take) {
+  const __m128i low = _mm_unpacklo_epi16(take, take), high = _mm_unpackhi_epi16(take, take);
+  const __m128i d0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst));
+  const __m128i d1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + 4));
+  const __m128i s0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src));
+  const __m128i s1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 4));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), _mm_or_si128(_mm_and_si128(low, s0), _mm_andnot_si128(low, d0)));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 4),
+                   _mm_or_si128(_mm_and_si128(high, s1), _mm_andnot_si128(high, d1)));
+}
+
+inline __m128i Load8(const int16_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+#endif
+
+// dst[i] takes src[i] where mask[i] is k (one mask) or where both masks are k, without a
+// branch per pixel: whether a shifted source pixel is water of the same region changes along
+// the wave and cannot be predicted.
 inline void MaskedCopy(uint32_t* dst, const uint32_t* src, const int16_t* mask, int16_t k, int n) {
-  for (int i = 0; i < n; ++i) dst[i] = mask[i] == k ? src[i] : dst[i];
+  int i = 0;
+#if defined(__SSE2__)
+  const __m128i kk = _mm_set1_epi16(k);
+  for (; i + 8 <= n; i += 8) Select8(dst + i, src + i, _mm_cmpeq_epi16(Load8(mask + i), kk));
+#endif
+  for (; i < n; ++i) dst[i] = mask[i] == k ? src[i] : dst[i];
 }
 inline void MaskedCopy2(uint32_t* dst, const uint32_t* src, const int16_t* maskA, const int16_t* maskB,
                         int16_t k, int n) {
-  for (int i = 0; i < n; ++i) dst[i] = ((maskA[i] == k) & (maskB[i] == k)) ? src[i] : dst[i];
+  int i = 0;
+#if defined(__SSE2__)
+  const __m128i kk = _mm_set1_epi16(k);
+  for (; i + 8 <= n; i += 8)
+    Select8(dst + i, src + i, _mm_and_si128(_mm_cmpeq_epi16(Load8(maskA + i), kk), _mm_cmpeq_epi16(Load8(maskB + i), kk)));
+#endif
+  for (; i < n; ++i) dst[i] = ((maskA[i] == k) & (maskB[i] == k)) ? src[i] : dst[i];
+}
+
+// The first x from `x` on (at most w) whose map entry is not k: the end of a run of one
+// region, or of dry land with k = -1. Eight entries are compared at a time.
+inline int RunEnd(const int16_t* row, int x, int w, int16_t k) {
+#if defined(__SSE2__)
+  const __m128i kk = _mm_set1_epi16(k);
+  for (; x + 8 <= w; x += 8) {
+    const int same = _mm_movemask_epi8(_mm_cmpeq_epi16(Load8(row + x), kk));
+    if (same != 0xFFFF) return x + __builtin_ctz(static_cast<unsigned>(~same)) / 2;
+  }
+#endif
+  while (x < w && row[x] == k) ++x;
+  return x;
 }
 
 // A wave record that moves nothing: regions whose record is missing copy onto themselves.
@@ -253,7 +299,15 @@ void TAnimEngine::RenderWater(uint32_t dtMs) {
       }
     };
 
-    for (int y = 0; y < h; ++y) {
+    // Rows without water are not visited: no region moves anything there.
+    int32_t firstRow = h, lastRow = -1;
+    for (int i = 0; i < activeCount; ++i) {
+      firstRow = std::min(firstRow, RegionTop[static_cast<size_t>(active[i])]);
+      lastRow = std::max(lastRow, RegionBottom[static_cast<size_t>(active[i])]);
+    }
+    firstRow = std::max(firstRow, 0);
+    lastRow = std::min(lastRow, h - 1);
+    for (int y = firstRow; y <= lastRow; ++y) {
       for (int i = 0; i < activeCount; ++i) {
         const int k = active[i];
         if (y < RegionTop[static_cast<size_t>(k)] || y > RegionBottom[static_cast<size_t>(k)]) continue;
@@ -361,21 +415,14 @@ void TAnimEngine::RenderWater(uint32_t dtMs) {
 
       int x = 0;
       while (x < w) {
-        // Dry land: four map entries of -1 at a time.
-        while (x + 4 <= w) {
-          uint64_t four;
-          std::memcpy(&four, mapRow + x, sizeof four);
-          if (four != ~uint64_t{0}) break;
-          x += 4;
-        }
+        x = RunEnd(mapRow, x, w, -1);  // dry land
         if (x >= w) break;
         const int16_t k = mapRow[x];
         if (k < 0) {
           ++x;
           continue;
         }
-        int end = x + 1;
-        while (end < w && mapRow[end] == k) ++end;
+        const int end = RunEnd(mapRow, x + 1, w, k);
         RegionWave& r = regions[k];
         if (r.animated && r.slant) {
           slantRun(r, k, x, end);
@@ -389,7 +436,8 @@ void TAnimEngine::RenderWater(uint32_t dtMs) {
       if (mirror != nullptr) mirrorRow(y - lag);
     }
     if (mirror != nullptr) {
-      for (int32_t row = std::max(0, h - lag); row < h; ++row) mirrorRow(row);
+      // The rows the loop above has not copied yet.
+      for (int32_t row = std::max({0, lastRow + 1 - lag, firstRow}); row < h; ++row) mirrorRow(row);
       waterMirrored_ = true;
     }
   }

@@ -27,7 +27,8 @@
 // "waited" is the time the player's threads were ready to run but had no processor: on a busy
 // machine a starved player draws fewer frames and its figure reads low, so compare runs whose
 // waits are alike. KX_BENCH_SHOTS=DIR writes a screenshot of each case into DIR just before its
-// measured window, to see that the right thing is playing.
+// measured window, to see that the right thing is playing. KX_BENCH_ONLY=WORD,WORD plays only
+// the cases whose names hold one of the words (e.g. "glslideshow,water").
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <fcntl.h>
@@ -530,6 +531,21 @@ int main(int argc, char** argv) {
   cases.push_back({"(a) photo show, /S", {setup.dir + "Photos.scr", "/S"}, saverEnv, false});
   cases.push_back({"(b) water + 1000 snow + clock", {setup.dir + "Scene.scr", "--window-id", "{WINDOW}"}, saverEnv});
   cases.push_back({"(c) still picture", {setup.dir + "Still.scr", "--window-id", "{WINDOW}"}, saverEnv});
+
+  if (const char* only = std::getenv("KX_BENCH_ONLY"); only != nullptr && *only != '\0') {
+    std::vector<std::string> words;
+    std::stringstream list(only);
+    for (std::string word; std::getline(list, word, ',');)
+      if (!word.empty()) words.push_back(word);
+    std::vector<Case> chosen;
+    for (const Case& c : cases)
+      for (const std::string& word : words)
+        if (c.name.find(word) != std::string::npos) {
+          chosen.push_back(c);
+          break;
+        }
+    cases = std::move(chosen);
+  }
 
   std::vector<Figures> results;
   for (const auto& c : cases) {
