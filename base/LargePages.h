@@ -17,6 +17,25 @@ namespace kx {
 
 namespace large_pages {
 
+// Buffers the display server can read in place. With sharing on, buffers of at least
+// kSharedMinBytes live in System V shared memory segments (at most kSharedMaxCount at a
+// time; more, or a segment the system refuses, come from ordinary memory), so that a display
+// server on this machine can take a frame from where it lies instead of from a copy. Such
+// buffers have ordinary pages. The hack mode switches sharing on once it knows its display
+// server can attach segments; buffers made before keep their memory.
+constexpr size_t kSharedMinBytes = size_t{1} << 20;
+constexpr size_t kSharedMaxCount = 64;
+void ShareBuffers(bool on);
+struct SharedSegment {
+  int id = -1;               // the System V segment id
+  const void* base = nullptr;  // where it lies in this process
+  size_t bytes = 0;
+};
+// The segment that holds all of [p, p + bytes), when there is one; id -1 otherwise.
+SharedSegment SharedSegmentOf(const void* p, size_t bytes);
+// Segments live now.
+size_t SharedCount();
+
 // The size an allocation of `bytes` takes: a whole number of large pages, or `bytes` itself
 // when it comes from the ordinary heap.
 size_t AllocatedBytes(size_t bytes);

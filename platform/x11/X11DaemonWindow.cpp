@@ -11,7 +11,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <list>
 #include <vector>
+
+#include "base/LargePages.h"
 
 #include "platform/StopSignals.h"
 #include "platform/x11/X11Support.h"
@@ -42,10 +45,14 @@ class X11DaemonWindow final : public DaemonWindow {
               visual_->blue_mask == 0xFF && ImageByteOrder(display_) == LSBFirst;
     gc_ = XCreateGC(display_, window_, 0, nullptr);
     wake_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    // Frames made from now on can go to the server without a copy.
+    if (native_ && XShmQueryExtension(display_)) large_pages::ShareBuffers(true);
   }
 
   ~X11DaemonWindow() override {
+    large_pages::ShareBuffers(false);
     DropShared();
+    for (XShmSegmentInfo& info : inPlace_) XShmDetach(display_, &info);
     x11::ClearXError();
     if (!gone_) XSelectInput(display_, window_, NoEventMask);
     XFreeGC(display_, gc_);
@@ -112,13 +119,15 @@ class X11DaemonWindow final : public DaemonWindow {
     if (gone_ || frame.Empty()) return !gone_;
     const int width = std::min(frame.Width(), width_), height = std::min(frame.Height(), height_);
     if (width <= 0 || height <= 0) return true;
-    // The rows to send: those that changed since the frame before, when that frame went
-    // out the same way at the same size; else all of them.
-    const bool partial = changed != nullptr && changed->Height() == frame.Height() && lastWidth_ == frame.Width() &&
-                         lastHeight_ == frame.Height() && lastShared_ == (native_ && !sharedFailed_);
+    // The rows to send: those that changed since the frame before when the window shows
+    // that frame (it went out whole or in part at the same size); else all of them. The
+    // copying way also needs its segment to hold that frame.
+    const bool follows = changed != nullptr && changed->Height() == frame.Height() && lastWidth_ == frame.Width() &&
+                         lastHeight_ == frame.Height();
+    const bool copiedBefore = lastWay_ == Way::Copied;
     lastWidth_ = lastHeight_ = 0;
     rows_.clear();
-    if (partial) {
+    if (follows) {
       for (const RowRange& r : changed->Ranges(kJoinRows)) {
         if (r.First >= height) break;
         rows_.push_back({r.First, std::min(r.Last, height - 1)});
@@ -126,7 +135,9 @@ class X11DaemonWindow final : public DaemonWindow {
     } else {
       rows_.push_back({0, height - 1});
     }
-    if (native_ && PutShared(frame, width)) return Sent(frame, true);
+    if (native_ && PutInPlace(frame, width)) return Sent(frame, Way::InPlace);
+    if (follows && !copiedBefore) rows_.assign(1, {0, height - 1});
+    if (native_ && PutShared(frame, width)) return Sent(frame, Way::Copied);
     XImage* image = nullptr;
     if (native_) {
       // The frame's own memory: rows of 32-bit B, G, R, x, as the server wants them.
@@ -143,21 +154,78 @@ class X11DaemonWindow final : public DaemonWindow {
     for (const RowRange& r : rows_) XPutImage(display_, window_, gc_, image, 0, r.First, 0, r.First, width, r.Count());
     image->data = nullptr;  // not Xlib's to free
     XDestroyImage(image);
-    return Sent(frame, false);
+    return Sent(frame, Way::Plain);
   }
 
  private:
   // Ends a Put: waiting for the server keeps at most one frame in flight (a shared segment
   // is free again) and tells at once when the window is gone. The next Put may send only
   // its changed rows when this one went out whole or in part the same way.
-  bool Sent(const Bitmap32& frame, bool shared) {
+  enum class Way { Plain, Copied, InPlace };
+  bool Sent(const Bitmap32& frame, Way way) {
     XSync(display_, False);
     if (x11::XErrorSeen()) gone_ = true;
     if (gone_) return false;
     lastWidth_ = frame.Width();
     lastHeight_ = frame.Height();
-    lastShared_ = shared;
+    lastWay_ = way;
     return true;
+  }
+
+  // The rows of rows_ straight from the shared segment the frame lies in (see
+  // large_pages::ShareBuffers): the server reads the frame where it is, without a copy.
+  // False when it lies in none or the server cannot attach it.
+  bool PutInPlace(const Bitmap32& frame, int width) {
+    if (inPlaceFailed_) return false;
+    const large_pages::SharedSegment segment =
+        large_pages::SharedSegmentOf(frame.Data(), frame.PixelCount() * sizeof(uint32_t));
+    if (segment.id < 0) return false;
+    XShmSegmentInfo* info = Attached(segment);
+    if (info == nullptr) return false;
+    XImage* image = XShmCreateImage(display_, visual_, depth_, ZPixmap,
+                                    reinterpret_cast<char*>(const_cast<uint32_t*>(frame.Data())), info,
+                                    frame.Width(), frame.Height());
+    if (image == nullptr) return false;
+    const bool layout = image->bytes_per_line == static_cast<int>(frame.StrideBytes()) && image->bits_per_pixel == 32;
+    x11::ClearXError();
+    if (layout) {
+      for (const RowRange& r : rows_)
+        XShmPutImage(display_, window_, gc_, image, 0, r.First, 0, r.First, width, r.Count(), False);
+    }
+    image->data = nullptr;  // the frame's
+    XDestroyImage(image);
+    return layout;
+  }
+
+  // The server's attachment of `segment`, made when it is first needed. Attachments of
+  // segments that are gone (their buffers freed) are dropped first. A server that cannot
+  // attach (on another machine) is not asked again, and no more buffers are shared.
+  XShmSegmentInfo* Attached(const large_pages::SharedSegment& segment) {
+    for (auto it = inPlace_.begin(); it != inPlace_.end();) {
+      const large_pages::SharedSegment now = large_pages::SharedSegmentOf(it->shmaddr, 1);
+      if (now.id == it->shmid && now.base == it->shmaddr) {
+        if (now.id == segment.id) return &*it;
+        ++it;
+        continue;
+      }
+      x11::ClearXError();
+      XShmDetach(display_, &*it);
+      it = inPlace_.erase(it);
+    }
+    XShmSegmentInfo info{};
+    info.shmid = segment.id;
+    info.shmaddr = static_cast<char*>(const_cast<void*>(segment.base));
+    info.readOnly = True;
+    x11::ClearXError();
+    const bool attached = XShmAttach(display_, &info) != 0;
+    XSync(display_, False);
+    if (!attached || x11::XErrorSeen()) {
+      inPlaceFailed_ = true;
+      large_pages::ShareBuffers(false);
+      return nullptr;
+    }
+    inPlace_.push_back(info);
+    return &inPlace_.back();
   }
 
   // The rows of rows_ through a shared memory segment (MIT-SHM): the server reads the pixels
@@ -268,10 +336,12 @@ class X11DaemonWindow final : public DaemonWindow {
   std::vector<uint32_t> converted_;
   // Rows to send in the Put under way.
   std::vector<RowRange> rows_;
-  // What the last Put sent: its frame's size (0 after a failure) and whether it went
-  // through the shared segment.
+  // What the last Put sent: its frame's size (0 after a failure) and the way it went.
   int lastWidth_ = 0, lastHeight_ = 0;
-  bool lastShared_ = false;
+  Way lastWay_ = Way::Plain;
+  // The server's attachments of our shared buffers (their addresses must not move).
+  std::list<XShmSegmentInfo> inPlace_;
+  bool inPlaceFailed_ = false;
 };
 
 }  // namespace

@@ -1,11 +1,14 @@
 // Frames put into a daemon's window on a real X server (run under Xvfb): read back from the
 // window, a frame put with its changed rows named shows exactly as if it had been put whole,
-// and rows the frame does not name are not sent.
+// and rows the frame does not name are not sent; both for a small frame (copied into the
+// window's own shared segment) and for a frame large enough to lie in a shared buffer of its
+// own (read by the server where it lies).
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
 
+#include "base/LargePages.h"
 #include "imaging/Bitmap32.h"
 #include "imaging/ChangedRows.h"
 #include "platform/x11/X11DaemonWindow.h"
@@ -17,11 +20,17 @@
 namespace kx {
 namespace {
 
-constexpr int kWidth = 64;
-constexpr int kHeight = 48;
+struct WindowSize {
+  const char* name;
+  int width, height;
+  bool inPlace;  // frames of this size lie in shared buffers
+};
 
-class X11DaemonWindowTest : public ::testing::Test {
+class X11DaemonWindowTest : public ::testing::TestWithParam<WindowSize> {
  protected:
+  const int kWidth = GetParam().width;
+  const int kHeight = GetParam().height;
+
   void SetUp() override {
     display_ = XOpenDisplay(nullptr);
     if (display_ == nullptr) GTEST_SKIP() << "no X display";
@@ -56,10 +65,13 @@ class X11DaemonWindowTest : public ::testing::Test {
   Display* display_ = nullptr;
   Window window_ = 0;
   std::unique_ptr<DaemonWindow> daemon_;
+
+  Bitmap32 Pattern(uint32_t seed) const;
+  Bitmap32 WithRows(const Bitmap32& base, const Bitmap32& other, int first, int last) const;
 };
 
 // A frame whose every pixel differs from those of other seeds.
-Bitmap32 Pattern(uint32_t seed) {
+Bitmap32 X11DaemonWindowTest::Pattern(uint32_t seed) const {
   Bitmap32 frame(kWidth, kHeight);
   for (int y = 0; y < kHeight; ++y)
     for (int x = 0; x < kWidth; ++x) frame.SetPixel(x, y, Rgb(x * 4 + seed, y * 5 + seed * 3, seed * 40));
@@ -67,15 +79,17 @@ Bitmap32 Pattern(uint32_t seed) {
 }
 
 // `base` with rows first .. last taken from `other`.
-Bitmap32 WithRows(const Bitmap32& base, const Bitmap32& other, int first, int last) {
+Bitmap32 X11DaemonWindowTest::WithRows(const Bitmap32& base, const Bitmap32& other, int first, int last) const {
   Bitmap32 out = base;
   for (int y = first; y <= last; ++y)
     for (int x = 0; x < kWidth; ++x) out.SetPixel(x, y, other.Pixel(x, y));
   return out;
 }
 
-TEST_F(X11DaemonWindowTest, ChangedRowsAloneReachTheWindow) {
+TEST_P(X11DaemonWindowTest, ChangedRowsAloneReachTheWindow) {
   const Bitmap32 first = Pattern(1), second = Pattern(2);
+  const bool shared = large_pages::SharedSegmentOf(first.Data(), first.PixelCount() * 4).id >= 0;
+  EXPECT_EQ(shared, GetParam().inPlace);
   ASSERT_TRUE(daemon_->Put(first, nullptr));
   EXPECT_EQ(ReadBack(), first) << "a whole frame";
 
@@ -103,6 +117,20 @@ TEST_F(X11DaemonWindowTest, ChangedRowsAloneReachTheWindow) {
   ASSERT_TRUE(daemon_->Put(tall, &changed));
   EXPECT_EQ(ReadBack(), Bitmap32(kWidth, kHeight, Rgb(9, 90, 200))) << "a new size";
 }
+
+// Buffers come and go (a new item, a new size): a frame in a new buffer, perhaps at the
+// address of one that is gone, shows as it is.
+TEST_P(X11DaemonWindowTest, FramesInNewBuffersShowAsTheyAre) {
+  for (uint32_t seed = 1; seed <= 4; ++seed) {
+    const Bitmap32 frame = Pattern(seed);
+    ASSERT_TRUE(daemon_->Put(frame, nullptr));
+    EXPECT_EQ(ReadBack(), frame) << "frame " << seed;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, X11DaemonWindowTest,
+                         ::testing::Values(WindowSize{"Small", 64, 48, false}, WindowSize{"Large", 640, 480, true}),
+                         [](const ::testing::TestParamInfo<WindowSize>& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace kx
