@@ -63,5 +63,41 @@ TEST(LargePages, VectorsGrowCopyAndCompare) {
   EXPECT_EQ(frame.size(), 10u);
 }
 
+#if defined(__linux__)
+// With sharing on, buffers from a megabyte up lie in shared segments that can be found from
+// any address inside them; smaller ones, those past the cap and those made with sharing off
+// do not; a freed buffer's segment is no longer found.
+TEST(LargePages, SharedBuffersAreFoundWhereTheyLieAndGoWhenFreed) {
+  const size_t before = large_pages::SharedCount();
+  large_pages::ShareBuffers(true);
+  void* small = large_pages::Allocate(large_pages::kSharedMinBytes - 4);
+  std::vector<void*> shared;
+  for (size_t i = 0; i < large_pages::kSharedMaxCount + 2; ++i)
+    shared.push_back(large_pages::Allocate(large_pages::kSharedMinBytes + 4096 * i));
+  large_pages::ShareBuffers(false);
+  void* afterwards = large_pages::Allocate(8 * kMB);
+
+  EXPECT_LT(large_pages::SharedSegmentOf(small, 1).id, 0) << "a small buffer";
+  EXPECT_LT(large_pages::SharedSegmentOf(afterwards, 1).id, 0) << "sharing was off";
+  EXPECT_EQ(large_pages::SharedCount(), before + large_pages::kSharedMaxCount);
+  const size_t size = large_pages::kSharedMinBytes;
+  auto* first = static_cast<unsigned char*>(shared[0]);
+  std::memset(first, 0x5A, size);
+  EXPECT_EQ(first[size - 1], 0x5A);
+  const large_pages::SharedSegment whole = large_pages::SharedSegmentOf(first, size);
+  EXPECT_GE(whole.id, 0);
+  EXPECT_EQ(whole.base, first);
+  EXPECT_EQ(large_pages::SharedSegmentOf(first + size / 2, size / 2).id, whole.id) << "from inside";
+  EXPECT_LT(large_pages::SharedSegmentOf(first + size / 2, size).id, 0) << "reaching past its end";
+  EXPECT_LT(large_pages::SharedSegmentOf(shared.back(), 1).id, 0) << "past the cap";
+
+  large_pages::Free(small, large_pages::kSharedMinBytes - 4);
+  large_pages::Free(afterwards, 8 * kMB);
+  for (size_t i = 0; i < shared.size(); ++i) large_pages::Free(shared[i], large_pages::kSharedMinBytes + 4096 * i);
+  EXPECT_EQ(large_pages::SharedCount(), before);
+  EXPECT_LT(large_pages::SharedSegmentOf(first, 1).id, 0) << "freed";
+}
+#endif
+
 }  // namespace
 }  // namespace kx
