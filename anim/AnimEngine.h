@@ -123,6 +123,9 @@ class TAnimEngine {
 
   // Water data of the current scene. Region k (0 .. 7) is mask region k + 1.
   std::vector<int16_t> RegionMap;  // W x H, rows top first: k of each pixel, -1 dry land
+  // Per row of RegionMap, built with it: k when every pixel of the row is region k (the
+  // water pass then reads no map entries for it), else -2.
+  std::vector<int16_t> RowRegion;
   std::array<int32_t, kWaveParamCount> RegionTop{};     // first row of k, 50000 when none
   std::array<int32_t, kWaveParamCount> RegionBottom{};  // last row of k, 0 when none
   std::array<std::vector<int32_t>, kWaveParamCount> ColumnOffset;  // W per k, 0 .. Jitter - 1
@@ -163,6 +166,7 @@ class TAnimEngine {
   std::vector<const int16_t*> mapRows_;
   std::vector<const uint32_t*> sourceRows_;
   std::vector<uint32_t*> frameRows_;
+  std::vector<int16_t> rowRegions_;
 };
 
 }  // namespace kx

@@ -157,6 +157,7 @@ void TAnimEngine::BuildRegionMap() {
   const int w = Picture != nullptr ? Picture->Width() : 0;
   const int h = Picture != nullptr ? Picture->Height() : 0;
   RegionMap.assign(static_cast<size_t>(w) * h, -1);
+  RowRegion.assign(static_cast<size_t>(h), -2);
   const Bitmap32& mask = FittedMask();
   for (int y = 0; y < h; ++y) {
     const uint32_t* row = mask.Row(y);
@@ -169,6 +170,11 @@ void TAnimEngine::BuildRegionMap() {
       RegionBottom[k] = std::max(RegionBottom[k], y);
       out[x] = static_cast<int16_t>(k);
     }
+  }
+  for (int y = 0; y < h; ++y) {
+    const int16_t* row = RegionMap.data() + static_cast<size_t>(y) * w;
+    if (w > 0 && row[0] >= 0 && std::all_of(row, row + w, [&](int16_t k) { return k == row[0]; }))
+      RowRegion[static_cast<size_t>(y)] = row[0];
   }
 }
 
@@ -299,6 +305,11 @@ void TAnimEngine::RenderWater(uint32_t dtMs) {
       }
     };
 
+    // Whole-row regions; without them (a map not built here), every row counts as mixed.
+    rowRegions_.assign(static_cast<size_t>(h), -2);
+    if (RowRegion.size() == static_cast<size_t>(h)) std::copy(RowRegion.begin(), RowRegion.end(), rowRegions_.begin());
+    const int16_t* rowRegions = rowRegions_.data();
+
     // Rows without water are not visited: no region moves anything there.
     int32_t firstRow = h, lastRow = -1;
     for (int i = 0; i < activeCount; ++i) {
@@ -368,9 +379,11 @@ void TAnimEngine::RenderWater(uint32_t dtMs) {
         const int16_t* srcMap = mapRows_[static_cast<size_t>(srcY)];
         const uint32_t* src = sourceRows_[static_cast<size_t>(srcY)];
         const int32_t sw = r.sway ? r.swayShift : 0;
+        // Rows wholly of region k need no look at the map.
+        const bool srcWhole = rowRegions[srcY] == k;
         if (sw == 0) {
           // The destination lies in the run, so only the source needs testing.
-          if (srcY == y) {
+          if (srcY == y || srcWhole) {
             std::copy(src + x0, src + x1, frameRow + x0);
           } else {
             MaskedCopy(frameRow + x0, src + x0, srcMap + x0, k, x1 - x0);
@@ -382,7 +395,11 @@ void TAnimEngine::RenderWater(uint32_t dtMs) {
         const int lo = std::clamp(sw, x0, x1);
         const int hi = std::clamp(w + sw, lo, x1);
         for (int x = x0; x < lo; ++x) pixelStep(r, k, x);
-        MaskedCopy2(frameRow + lo, src + lo - sw, mapRow + lo - sw, srcMap + lo - sw, k, hi - lo);
+        if (srcWhole && rowRegions[y] == k) {
+          std::copy(src + lo - sw, src + hi - sw, frameRow + lo);
+        } else {
+          MaskedCopy2(frameRow + lo, src + lo - sw, mapRow + lo - sw, srcMap + lo - sw, k, hi - lo);
+        }
         for (int x = hi; x < x1; ++x) pixelStep(r, k, x);
       };
 
@@ -415,14 +432,18 @@ void TAnimEngine::RenderWater(uint32_t dtMs) {
 
       int x = 0;
       while (x < w) {
-        x = RunEnd(mapRow, x, w, -1);  // dry land
-        if (x >= w) break;
-        const int16_t k = mapRow[x];
+        int16_t k = rowRegions[y];
+        int end = w;  // a row wholly of one region is one run
         if (k < 0) {
-          ++x;
-          continue;
+          x = RunEnd(mapRow, x, w, -1);  // dry land
+          if (x >= w) break;
+          k = mapRow[x];
+          if (k < 0) {
+            ++x;
+            continue;
+          }
+          end = RunEnd(mapRow, x + 1, w, k);
         }
-        const int end = RunEnd(mapRow, x + 1, w, k);
         RegionWave& r = regions[k];
         if (r.animated && r.slant) {
           slantRun(r, k, x, end);
