@@ -176,16 +176,29 @@ void Unpremultiply(Bitmap32& picture) {
   }
 }
 
-void NearestInto(const Bitmap32& source, Bitmap32& target) {
+// The source line a target line takes its pixels from: the one under the target line's centre.
+int NearestLine(int targetLine, int sourceCount, int targetCount) {
+  return static_cast<int>((2 * static_cast<int64_t>(targetLine) + 1) * sourceCount / (2 * static_cast<int64_t>(targetCount)));
+}
+
+// Nearest-neighbour scaling of the target rows `rows` allows (all when null).
+void NearestRows(const Bitmap32& source, Bitmap32& target, const ChangedRows* sourceRows, ChangedRows* targetRows) {
   const int sw = source.Width(), sh = source.Height(), tw = target.Width(), th = target.Height();
   std::vector<int> column(static_cast<size_t>(tw));
-  for (int x = 0; x < tw; ++x) column[x] = static_cast<int>((2 * static_cast<int64_t>(x) + 1) * sw / (2 * static_cast<int64_t>(tw)));
+  for (int x = 0; x < tw; ++x) column[x] = NearestLine(x, sw, tw);
   for (int y = 0; y < th; ++y) {
-    const uint32_t* src = source.Row(static_cast<int>((2 * static_cast<int64_t>(y) + 1) * sh / (2 * static_cast<int64_t>(th))));
+    const int from = NearestLine(y, sh, th);
+    if (sourceRows != nullptr) {
+      if (!sourceRows->IsMarked(from)) continue;
+      targetRows->Mark(y, y);
+    }
+    const uint32_t* src = source.Row(from);
     uint32_t* dst = target.Row(y);
     for (int x = 0; x < tw; ++x) dst[x] = src[column[x]];
   }
 }
+
+void NearestInto(const Bitmap32& source, Bitmap32& target) { NearestRows(source, target, nullptr, nullptr); }
 
 void FilterInto(const Bitmap32& source, Bitmap32& target, ResampleFilter filter) {
   const int sw = source.Width(), sh = source.Height(), tw = target.Width(), th = target.Height();
@@ -236,6 +249,13 @@ Bitmap32 Resample(const Bitmap32& source, int width, int height, ResampleFilter 
   Bitmap32 target(width, height);
   ResampleInto(source, target, filter);
   return target;
+}
+
+void NearestChangedRowsInto(const Bitmap32& source, Bitmap32& target, const ChangedRows& sourceRows,
+                             ChangedRows& targetRows) {
+  targetRows.Reset(target.Height());
+  if (source.Empty() || target.Empty()) return;
+  NearestRows(source, target, &sourceRows, &targetRows);
 }
 
 std::vector<uint8_t> ResizeNearestPlane(const std::vector<uint8_t>& plane, int sourceWidth, int sourceHeight,

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "imaging/Bitmap32.h"
+#include "imaging/ChangedRows.h"
 
 namespace kx {
 
@@ -29,6 +30,11 @@ Bitmap32 Resample(const Bitmap32& source, int width, int height, ResampleFilter 
 // Resamples into `target` at its present size (for frames that are reused); an empty
 // source or target leaves `target` unchanged.
 void ResampleInto(const Bitmap32& source, Bitmap32& target, ResampleFilter filter);
+// After a nearest-neighbour ResampleInto of an earlier `source` into `target`: scales again
+// only the target rows taken from rows marked in `sourceRows`, and marks them in
+// `targetRows`.
+void NearestChangedRowsInto(const Bitmap32& source, Bitmap32& target, const ChangedRows& sourceRows,
+                            ChangedRows& targetRows);
 
 inline Bitmap32 ResizeNearest(const Bitmap32& source, int width, int height) {
   return Resample(source, width, height, ResampleFilter::Nearest);

@@ -57,10 +57,20 @@ void TKXHackWindow::Present(const Bitmap32& surface, bool scaled, const ChangedR
   lastScaled_ = scaled;
   bool drawn;
   if (scaled && (surface.Width() != size_.Width || surface.Height() != size_.Height)) {
+    // Scaled to the window; a frame that follows the one scaled last has only the window
+    // rows taken from its changed rows scaled again and sent.
+    const bool follows = changed != nullptr && scaledFrom_ == &surface && scaled_.Width() == size_.Width &&
+                         scaled_.Height() == size_.Height;
     if (scaled_.Width() != size_.Width || scaled_.Height() != size_.Height) scaled_.SetSize(size_.Width, size_.Height);
-    ResampleInto(surface, scaled_, ResampleFilter::Nearest);
-    drawn = window_.Put(scaled_, nullptr);
+    if (follows) {
+      NearestChangedRowsInto(surface, scaled_, *changed, scaledChanged_);
+    } else {
+      ResampleInto(surface, scaled_, ResampleFilter::Nearest);
+    }
+    scaledFrom_ = &surface;
+    drawn = window_.Put(scaled_, follows ? &scaledChanged_ : nullptr);
   } else {
+    scaledFrom_ = nullptr;
     drawn = window_.Put(surface, changed);
   }
   if (!drawn) closing_ = true;
@@ -71,6 +81,7 @@ void TKXHackWindow::ProcessPendingMessages() {
   if (events.gone || StopRequested()) closing_ = true;
   if (events.resized) resizePending_ = true;
   if (events.exposed && !events.resized && lastSurface_ != nullptr) Present(*lastSurface_, lastScaled_, nullptr);
+  if (events.resized) scaledFrom_ = nullptr;
 }
 
 }  // namespace kx

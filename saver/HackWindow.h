@@ -37,7 +37,10 @@ class TKXHackWindow final : public SaverWindowPort {
   bool StartScaledPresentation() override { return true; }
   bool CanDraw() override;
   void Present(const Bitmap32& surface, bool scaled, const ChangedRows* changed) override;
-  void Retarget(const Bitmap32& surface) override { lastSurface_ = &surface; }
+  void Retarget(const Bitmap32& surface) override {
+    lastSurface_ = &surface;
+    scaledFrom_ = nullptr;
+  }
   void ProcessPendingMessages() override;
   void RequestClose() override { closing_ = true; }
   bool Stopping() override { return closing_; }
@@ -51,6 +54,8 @@ class TKXHackWindow final : public SaverWindowPort {
   TSaverShow show_;
   ItemSize size_;
   Bitmap32 scaled_;  // a scaled frame at the window's size
+  const Bitmap32* scaledFrom_ = nullptr;  // the surface scaled_ was last made from
+  ChangedRows scaledChanged_;              // the rows of scaled_ made anew
   bool idle_ = false;
   bool closing_ = false;
   bool resizePending_ = false;

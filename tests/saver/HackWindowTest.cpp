@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 
+#include "imaging/Resample.h"
 #include "tests/saver/SaverFixtures.h"
 
 namespace kx::test {
@@ -116,6 +118,47 @@ TEST(HackWindow, ScaledFramesFillTheWindow) {
   EXPECT_EQ(h.daemon.puts.back().Width(), 64);
   EXPECT_EQ(h.daemon.puts.back().Height(), 48);
   EXPECT_TRUE(AllOf(h.daemon.puts.back(), kBlue));
+}
+
+// A scene scaled to the window sends, after its first frame, only the window rows scaled from
+// its changed rows: the window, with each put's named rows laid over what it had, always
+// shows the engine's frame scaled whole.
+TEST(HackWindow, ScaledSceneFramesSendOnlyTheRowsTheyChanged) {
+  for (const ItemSize window : {ItemSize{480, 360}, ItemSize{200, 130}}) {
+    const std::string name = std::to_string(window.Width) + "x" + std::to_string(window.Height);
+    HackHarness h;
+    h.daemon.width = window.Width;
+    h.daemon.height = window.Height;
+    h.project.Setting.DirectX = true;
+    h.project.Setting.DirectXQuality = 9;  // the scene's own 320 x 200
+    h.project.Setting.ShowClock = true;
+    h.AddItem(WriteWaterScene(h.dir, "bay.kxp", 0));
+    TKXHackWindow hack(h.project, h.daemon, h.Environment());
+    Bitmap32 shown;
+    size_t checked = 0, partial = 0;
+    h.daemon.onEvents = [&](ScriptedDaemonWindow& w) {
+      if (w.puts.size() > checked) {
+        checked = w.puts.size();
+        const auto& named = w.changes.back();
+        if (!named) {
+          shown = w.puts.back();
+        } else {
+          ++partial;
+          int rows = 0;
+          for (const RowRange& r : *named) {
+            rows += r.Count();
+            for (int y = r.First; y <= r.Last; ++y) std::memcpy(shown.Row(y), w.puts.back().Row(y), shown.StrideBytes());
+          }
+          EXPECT_LT(rows, window.Height) << name << ": the water and the clock are not the whole frame";
+        }
+        const Bitmap32 expected = ResizeNearest(hack.Show().Engine->GetFrame(), window.Width, window.Height);
+        EXPECT_EQ(shown, expected) << name << ", put " << checked;
+      }
+      if (w.eventCalls == 40) w.gone = true;
+    };
+    hack.Run();
+    EXPECT_GT(partial, 20u) << name;
+  }
 }
 
 TEST(HackWindow, AWindowThatGoesAwayEndsATransitionAtItsNextStep) {
