@@ -9,7 +9,7 @@
 //                     transitions (the builder's default effect list); also played with /S,
 //                     in the engine's own full-screen window
 //   (b) scene         a water scene (reflection over the lower half) with 1000 snowflakes and
-//                     the clock, one item
+//                     the clock, one item; also played with /S
 //   (c) still         one still picture, no clock: nothing on the screen changes
 //
 // When xscreensaver's glslideshow is installed it plays the same photos in the same kind of
@@ -530,6 +530,7 @@ int main(int argc, char** argv) {
   cases.push_back({"(a) photo show, hack window", {setup.dir + "Photos.scr", "--window-id", "{WINDOW}"}, saverEnv});
   cases.push_back({"(a) photo show, /S", {setup.dir + "Photos.scr", "/S"}, saverEnv, false});
   cases.push_back({"(b) water + 1000 snow + clock", {setup.dir + "Scene.scr", "--window-id", "{WINDOW}"}, saverEnv});
+  cases.push_back({"(b) water + snow + clock, /S", {setup.dir + "Scene.scr", "/S"}, saverEnv, false});
   cases.push_back({"(c) still picture", {setup.dir + "Still.scr", "--window-id", "{WINDOW}"}, saverEnv});
 
   if (const char* only = std::getenv("KX_BENCH_ONLY"); only != nullptr && *only != '\0') {
