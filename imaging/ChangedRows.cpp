@@ -1,7 +1,6 @@
 #include "imaging/ChangedRows.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace kx {
 
@@ -23,7 +22,7 @@ void ChangedRows::Mark(int32_t first, int32_t last) {
 }
 
 void ChangedRows::MarkAll() {
-  std::memset(marks_.data(), 1, marks_.size());
+  std::fill(marks_.begin(), marks_.end(), uint8_t{1});
   marked_ = height_;
 }
 

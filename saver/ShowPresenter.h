@@ -26,6 +26,8 @@ namespace kx {
 class TShowPresenter {
  public:
   explicit TShowPresenter(SaverWindowPort& window) : window_(window) {}
+  TShowPresenter(const TShowPresenter&) = delete;  // shown_ may point at its own surface
+  TShowPresenter& operator=(const TShowPresenter&) = delete;
 
   // Takes the screen size and chooses the way: scaled when `directX` is asked for and the
   // window can start it, else unscaled. The unscaled surface starts black.
@@ -39,7 +41,7 @@ class TShowPresenter {
   // `changed`, when given, names the rows in which `frame` differs from the last frame
   // presented, which must be this same bitmap at the same place (it is ignored otherwise).
   bool PresentBitmap32(const Bitmap32& frame, int32_t x, int32_t y, const ChangedRows* changed = nullptr);
-  // A transition buffer at (x, y); the scaled way loads it into the surface whole.
+  // A transition buffer at (x, y), presented as a frame is.
   void PresentBitmap(const Bitmap32& bitmap, int32_t x, int32_t y);
   // Unscaled way: the whole window becomes black (shown with the next frame). The scaled
   // display is always covered by the next frame, so there it does nothing.
