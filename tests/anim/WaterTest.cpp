@@ -167,6 +167,7 @@ struct WaveCase {
   int jitter;
   bool sway, perspective, animated, reflection;
   bool moves = true;  // some pixel differs from the picture after the frames
+  bool wholeRows = false;  // the lower rows are water of one region from edge to edge
 };
 
 class WaterAgainstReference : public WaterTest, public ::testing::WithParamInterface<WaveCase> {};
@@ -175,14 +176,20 @@ TEST_P(WaterAgainstReference, EveryPixelOfEveryFrameAgrees) {
   const WaveCase& c = GetParam();
   const int w = 96, h = 80;
   MakeScene(project_, w, h);
-  // Region 1: the lower part, with a slanted shore on the left and a dry island; region 2:
-  // a pond in the upper left; region 3 touches region 1 on its right.
-  PaintRegion(project_, 1, [](int x, int y) {
-    const bool island = (x - 60) * (x - 60) + (y - 62) * (y - 62) < 36;
-    return y >= 40 && x > 20 + (80 - y) / 2 && x < 80 && !island;
-  });
-  PaintRegion(project_, 2, [](int x, int y) { return x >= 4 && x < 30 && y >= 6 && y < 22; });
-  PaintRegion(project_, 3, [](int x, int y) { return x >= 80 && y >= 50; });
+  if (c.wholeRows) {
+    // Region 1: rows 50 .. 79 from edge to edge, and a strip of rows 30 .. 49 with land on
+    // both sides, so that shifted rows come from whole rows, mixed rows and dry land.
+    PaintRegion(project_, 1, [](int x, int y) { return y >= 50 || (y >= 30 && x >= 10 && x < 70); });
+  } else {
+    // Region 1: the lower part, with a slanted shore on the left and a dry island; region 2:
+    // a pond in the upper left; region 3 touches region 1 on its right.
+    PaintRegion(project_, 1, [](int x, int y) {
+      const bool island = (x - 60) * (x - 60) + (y - 62) * (y - 62) < 36;
+      return y >= 40 && x > 20 + (80 - y) / 2 && x < 80 && !island;
+    });
+    PaintRegion(project_, 2, [](int x, int y) { return x >= 4 && x < 30 && y >= 6 && y < 22; });
+    PaintRegion(project_, 3, [](int x, int y) { return x >= 80 && y >= 50; });
+  }
   for (int k : {0, 1, 2}) {
     TWaveParam& p = *project_.WaveParams[k];
     p.Style = c.style;
@@ -249,7 +256,12 @@ INSTANTIATE_TEST_SUITE_P(
         WaveCase{"ReflectionJitterSlant", 5, 4, 8, 360, 2, false, false, true, true},
         // Every source lies far outside the region: nothing is written.
         WaveCase{"HugeAmplitude", 1, 5000, 3, 360, 0, true, false, true, false, false},
-        WaveCase{"StyleOutOfRange", 7, 5, 7, 360, 3, false, false, true, false}),
+        WaveCase{"StyleOutOfRange", 7, 5, 7, 360, 3, false, false, true, false},
+        // Rows wholly of one region, which are copied without a look at the map.
+        WaveCase{"WholeRowsStyle1", 1, 6, 9, 360, 0, false, false, true, false, true, true},
+        WaveCase{"WholeRowsSwayAndPerspective", 1, 6, 9, 360, 0, true, true, true, false, true, true},
+        WaveCase{"WholeRowsReflectionWithSway", 0, 9, 8, 360, 0, true, false, true, true, true, true},
+        WaveCase{"WholeRowsSlant", 3, 6, 9, 360, 0, true, false, true, false, true, true}),
     [](const ::testing::TestParamInfo<WaveCase>& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------------------------------
