@@ -166,7 +166,6 @@ class TAnimEngine {
   std::vector<const int16_t*> mapRows_;
   std::vector<const uint32_t*> sourceRows_;
   std::vector<uint32_t*> frameRows_;
-  std::vector<int16_t> rowRegions_;
 };
 
 }  // namespace kx

@@ -221,7 +221,7 @@ bool TAnimEngine::WaterReady() const {
   const Bitmap32& source = UseReflection ? ReflectedPicture : *Picture;
   if (WaterFrame.Width() != w || WaterFrame.Height() != h) return false;
   if (source.Width() != w || source.Height() != h) return false;
-  if (RegionMap.size() != static_cast<size_t>(w) * h) return false;
+  if (RegionMap.size() != static_cast<size_t>(w) * h || RowRegion.size() != static_cast<size_t>(h)) return false;
   for (const auto& offsets : ColumnOffset) {
     if (offsets.size() != static_cast<size_t>(w)) return false;
   }
@@ -305,10 +305,7 @@ void TAnimEngine::RenderWater(uint32_t dtMs) {
       }
     };
 
-    // Whole-row regions; without them (a map not built here), every row counts as mixed.
-    rowRegions_.assign(static_cast<size_t>(h), -2);
-    if (RowRegion.size() == static_cast<size_t>(h)) std::copy(RowRegion.begin(), RowRegion.end(), rowRegions_.begin());
-    const int16_t* rowRegions = rowRegions_.data();
+    const int16_t* rowRegions = RowRegion.data();
 
     // Rows without water are not visited: no region moves anything there.
     int32_t firstRow = h, lastRow = -1;
