@@ -32,7 +32,6 @@ void FlattenOntoBlack(Bitmap32& picture) {
 bool TSaverShow::LoadNextItem() {
   // The frame on the display may be the current item's own, which the load replaces.
   presenter_.HoldShownFrame();
-  PresentedSceneFrame.reset();
   const std::string previous = LastLoaded;
   MediaFileExists(NextItem);
   const bool loaded = IsStillPictureItem(NextItem) ? LoadPictureItem() : LoadSceneItem();

@@ -118,7 +118,6 @@ void TSaverShow::FormClose() {
   shown_ = false;
   // The window may still draw the frame on the display once the items are gone.
   presenter_.HoldShownFrame();
-  PresentedSceneFrame.reset();
   // The objects' workers end before the scene they belong to goes.
   Objects.reset();
   Scene.reset();

@@ -193,8 +193,9 @@ class TSaverShow {
   // What the display shows is the current still picture as it stands: nothing needs to be
   // presented until the item changes (or the screen's size does).
   bool PictureOnScreen = false;
-  // The number of the scene frame presented last (see TAnimEngine::FrameNumber); the next
-  // one then needs only its changed rows sent. Unset after anything else.
+  // The number of the scene frame PresentFrame presented last (see TAnimEngine::FrameNumber),
+  // unset when it presented something else: the next one then needs only its changed rows
+  // sent. The presenter drops those rows when another bitmap was shown or held in between.
   std::optional<uint64_t> PresentedSceneFrame;
 
  private:

@@ -143,7 +143,6 @@ void TSaverShow::BuildTransitionList() {
 void TSaverShow::RunTransition(int32_t durationMs) {
   // The old picture is read from the surface, and the frames it may stand for change now.
   presenter_.HoldShownFrame();
-  PresentedSceneFrame.reset();
   window_.ProcessPendingMessages();
   int32_t dx = 0, dy = 0;
   const ItemSize screen = presenter_.Screen();
