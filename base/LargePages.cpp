@@ -40,7 +40,26 @@ Shared& SharedState() {
   return *state;
 }
 
-void* AllocateShared(size_t bytes) {
+bool FreeShared(void* p) {
+#if defined(__linux__)
+  Shared& shared = SharedState();
+  std::lock_guard<std::mutex> guard(shared.lock);
+  const auto it = shared.segments.find(reinterpret_cast<uintptr_t>(p));
+  if (it == shared.segments.end()) return false;
+  shared.segments.erase(it);
+  shmdt(p);
+  return true;
+#else
+  (void)p;
+  return false;
+#endif
+}
+
+}  // namespace
+
+void ShareBuffers(bool on) { SharedState().on = on; }
+
+void* AllocateSharedBuffer(size_t bytes) {
 #if defined(__linux__)
   Shared& shared = SharedState();
   std::lock_guard<std::mutex> guard(shared.lock);
@@ -60,24 +79,7 @@ void* AllocateShared(size_t bytes) {
 #endif
 }
 
-bool FreeShared(void* p) {
-#if defined(__linux__)
-  Shared& shared = SharedState();
-  std::lock_guard<std::mutex> guard(shared.lock);
-  const auto it = shared.segments.find(reinterpret_cast<uintptr_t>(p));
-  if (it == shared.segments.end()) return false;
-  shared.segments.erase(it);
-  shmdt(p);
-  return true;
-#else
-  (void)p;
-  return false;
-#endif
-}
-
-}  // namespace
-
-void ShareBuffers(bool on) { SharedState().on = on; }
+void FreeSharedBuffer(void* p) { FreeShared(p); }
 
 SharedSegment SharedSegmentOf(const void* p, size_t bytes) {
   Shared& shared = SharedState();
@@ -103,7 +105,7 @@ size_t AllocatedBytes(size_t bytes) {
 
 void* Allocate(size_t bytes) {
   if (bytes >= kSharedMinBytes && SharedState().on) {
-    if (void* p = AllocateShared(bytes)) return p;
+    if (void* p = AllocateSharedBuffer(bytes)) return p;
   }
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
   if (UsesLargePages(bytes)) {

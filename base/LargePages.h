@@ -31,6 +31,11 @@ struct SharedSegment {
   const void* base = nullptr;  // where it lies in this process
   size_t bytes = 0;
 };
+// A shared buffer of any size, whether sharing is on or not (a display window's own copy of
+// a frame); nullptr when the system refuses a segment or kSharedMaxCount are live. Freed
+// with FreeSharedBuffer (or Free).
+void* AllocateSharedBuffer(size_t bytes);
+void FreeSharedBuffer(void* p);
 // The segment that holds all of [p, p + bytes), when there is one; id -1 otherwise.
 SharedSegment SharedSegmentOf(const void* p, size_t bytes);
 // Segments live now.

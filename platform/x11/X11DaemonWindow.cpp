@@ -3,8 +3,6 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
-#include <sys/ipc.h>
-#include <sys/shm.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
@@ -46,13 +44,14 @@ class X11DaemonWindow final : public DaemonWindow {
     gc_ = XCreateGC(display_, window_, 0, nullptr);
     wake_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     // Frames made from now on can go to the server without a copy.
-    if (native_ && XShmQueryExtension(display_)) large_pages::ShareBuffers(true);
+    inPlaceFailed_ = !native_ || !XShmQueryExtension(display_);
+    if (!inPlaceFailed_) large_pages::ShareBuffers(true);
   }
 
   ~X11DaemonWindow() override {
     large_pages::ShareBuffers(false);
-    DropShared();
     for (XShmSegmentInfo& info : inPlace_) XShmDetach(display_, &info);
+    DropCopy();
     x11::ClearXError();
     if (!gone_) XSelectInput(display_, window_, NoEventMask);
     XFreeGC(display_, gc_);
@@ -121,7 +120,7 @@ class X11DaemonWindow final : public DaemonWindow {
     if (width <= 0 || height <= 0) return true;
     // The rows to send: those that changed since the frame before when the window shows
     // that frame (it went out whole or in part at the same size); else all of them. The
-    // copying way also needs its segment to hold that frame.
+    // copying way also needs its buffer to hold that frame.
     const bool follows = changed != nullptr && changed->Height() == frame.Height() && lastWidth_ == frame.Width() &&
                          lastHeight_ == frame.Height();
     const bool copiedBefore = lastWay_ == Way::Copied;
@@ -135,9 +134,9 @@ class X11DaemonWindow final : public DaemonWindow {
     } else {
       rows_.push_back({0, height - 1});
     }
-    if (native_ && PutInPlace(frame, width)) return Sent(frame, Way::InPlace);
+    if (PutInPlace(frame.Data(), frame.Width(), frame.Height(), width)) return Sent(frame, Way::InPlace);
     if (follows && !copiedBefore) rows_.assign(1, {0, height - 1});
-    if (native_ && PutShared(frame, width)) return Sent(frame, Way::Copied);
+    if (PutCopied(frame, width)) return Sent(frame, Way::Copied);
     XImage* image = nullptr;
     if (native_) {
       // The frame's own memory: rows of 32-bit B, G, R, x, as the server wants them.
@@ -175,18 +174,17 @@ class X11DaemonWindow final : public DaemonWindow {
   // The rows of rows_ straight from the shared segment the frame lies in (see
   // large_pages::ShareBuffers): the server reads the frame where it is, without a copy.
   // False when it lies in none or the server cannot attach it.
-  bool PutInPlace(const Bitmap32& frame, int width) {
+  bool PutInPlace(const uint32_t* pixels, int frameWidth, int frameHeight, int width) {
     if (inPlaceFailed_) return false;
     const large_pages::SharedSegment segment =
-        large_pages::SharedSegmentOf(frame.Data(), frame.PixelCount() * sizeof(uint32_t));
+        large_pages::SharedSegmentOf(pixels, static_cast<size_t>(frameWidth) * frameHeight * sizeof(uint32_t));
     if (segment.id < 0) return false;
     XShmSegmentInfo* info = Attached(segment);
     if (info == nullptr) return false;
-    XImage* image = XShmCreateImage(display_, visual_, depth_, ZPixmap,
-                                    reinterpret_cast<char*>(const_cast<uint32_t*>(frame.Data())), info,
-                                    frame.Width(), frame.Height());
+    XImage* image = XShmCreateImage(display_, visual_, depth_, ZPixmap, reinterpret_cast<char*>(const_cast<uint32_t*>(pixels)),
+                                    info, frameWidth, frameHeight);
     if (image == nullptr) return false;
-    const bool layout = image->bytes_per_line == static_cast<int>(frame.StrideBytes()) && image->bits_per_pixel == 32;
+    const bool layout = image->bytes_per_line == frameWidth * 4 && image->bits_per_pixel == 32;
     x11::ClearXError();
     if (layout) {
       for (const RowRange& r : rows_)
@@ -228,79 +226,31 @@ class X11DaemonWindow final : public DaemonWindow {
     return &inPlace_.back();
   }
 
-  // The rows of rows_ through a shared memory segment (MIT-SHM): the server reads the pixels
-  // from memory instead of the socket. The segment is made once at the frame's size and
-  // again only when that size changes; it keeps the rows that were not sent since they last
-  // were. False when the server cannot have it (another machine, no extension); the frame
-  // then goes the plain way, whole.
-  bool PutShared(const Bitmap32& frame, int width) {
-    if (sharedFailed_) return false;
-    if (shared_ == nullptr || shared_->width != frame.Width() || shared_->height != frame.Height()) {
-      DropShared();
-      if (!MakeShared(frame.Width(), frame.Height())) {
-        sharedFailed_ = true;
-        rows_.assign(1, {0, std::min(frame.Height(), height_) - 1});
-        return false;
-      }
+  // A frame in ordinary memory: the rows of rows_ are copied into the window's own shared
+  // buffer, made at the frame's size (again only when that size changes), and sent from
+  // there. The buffer keeps the rows not sent since they last were. False when no buffer can
+  // be had or the server cannot attach it; the frame then goes through the connection.
+  bool PutCopied(const Bitmap32& frame, int width) {
+    if (inPlaceFailed_) return false;
+    if (copy_ == nullptr || copyWidth_ != frame.Width() || copyHeight_ != frame.Height()) {
+      DropCopy();
+      copy_ = static_cast<uint32_t*>(large_pages::AllocateSharedBuffer(frame.PixelCount() * sizeof(uint32_t)));
+      if (copy_ == nullptr) return false;
+      copyWidth_ = frame.Width();
+      copyHeight_ = frame.Height();
       rows_.assign(1, {0, std::min(frame.Height(), height_) - 1});
     }
-    const size_t rowBytes = frame.StrideBytes();
-    x11::ClearXError();
-    for (const RowRange& r : rows_) {
-      std::memcpy(shared_->data + rowBytes * static_cast<size_t>(r.First), frame.Row(r.First),
-                  rowBytes * static_cast<size_t>(r.Count()));
-      XShmPutImage(display_, window_, gc_, shared_, 0, r.First, 0, r.First, width, r.Count(), False);
-    }
-    return true;
+    const size_t rowPixels = static_cast<size_t>(frame.Width());
+    for (const RowRange& r : rows_)
+      std::memcpy(copy_ + rowPixels * static_cast<size_t>(r.First), frame.Row(r.First),
+                  frame.StrideBytes() * static_cast<size_t>(r.Count()));
+    return PutInPlace(copy_, copyWidth_, copyHeight_, width);
   }
 
-  bool MakeShared(int width, int height) {
-    if (!XShmQueryExtension(display_)) return false;
-    shared_ = XShmCreateImage(display_, visual_, depth_, ZPixmap, nullptr, &segment_, width, height);
-    if (shared_ == nullptr) return false;
-    if (shared_->bytes_per_line != width * 4 || shared_->bits_per_pixel != 32) {
-      DropShared();
-      return false;
-    }
-    segment_.shmid = shmget(IPC_PRIVATE, static_cast<size_t>(shared_->bytes_per_line) * height, IPC_CREAT | 0600);
-    if (segment_.shmid < 0) {
-      DropShared();
-      return false;
-    }
-    segment_.shmaddr = shared_->data = static_cast<char*>(shmat(segment_.shmid, nullptr, 0));
-    // Marked for removal at once: the segment goes with the last process that has it
-    // attached, also when this one is killed.
-    shmctl(segment_.shmid, IPC_RMID, nullptr);
-    if (segment_.shmaddr == reinterpret_cast<char*>(-1)) {
-      segment_.shmaddr = shared_->data = nullptr;
-      DropShared();
-      return false;
-    }
-    segment_.readOnly = True;
-    x11::ClearXError();
-    attached_ = XShmAttach(display_, &segment_) != 0;
-    XSync(display_, False);
-    if (!attached_ || x11::XErrorSeen()) {
-      attached_ = false;
-      DropShared();
-      return false;
-    }
-    return true;
-  }
-
-  void DropShared() {
-    if (shared_ == nullptr) return;
-    if (attached_) {
-      x11::ClearXError();
-      XShmDetach(display_, &segment_);
-      XSync(display_, False);
-      attached_ = false;
-    }
-    if (segment_.shmaddr != nullptr) shmdt(segment_.shmaddr);
-    segment_.shmaddr = nullptr;
-    shared_->data = nullptr;
-    XDestroyImage(shared_);
-    shared_ = nullptr;
+  void DropCopy() {
+    if (copy_ != nullptr) large_pages::FreeSharedBuffer(copy_);
+    copy_ = nullptr;
+    copyWidth_ = copyHeight_ = 0;
   }
 
   void ConvertRows(const Bitmap32& frame, int width, int height) {
@@ -329,19 +279,19 @@ class X11DaemonWindow final : public DaemonWindow {
   bool gone_ = false;
   GC gc_;
   int wake_ = -1;  // an eventfd that ends a wait early
-  XImage* shared_ = nullptr;
-  XShmSegmentInfo segment_{};
-  bool attached_ = false;
-  bool sharedFailed_ = false;
   std::vector<uint32_t> converted_;
+  // The window's own copy of a frame in ordinary memory, in a shared buffer.
+  uint32_t* copy_ = nullptr;
+  int copyWidth_ = 0, copyHeight_ = 0;
   // Rows to send in the Put under way.
   std::vector<RowRange> rows_;
   // What the last Put sent: its frame's size (0 after a failure) and the way it went.
   int lastWidth_ = 0, lastHeight_ = 0;
   Way lastWay_ = Way::Plain;
-  // The server's attachments of our shared buffers (their addresses must not move).
+  // The server's attachments of our shared buffers (their addresses must not move), and
+  // whether it cannot attach any (no MIT-SHM, another machine, another pixel layout).
   std::list<XShmSegmentInfo> inPlace_;
-  bool inPlaceFailed_ = false;
+  bool inPlaceFailed_ = true;
 };
 
 }  // namespace

@@ -90,7 +90,10 @@ TEST_P(X11DaemonWindowTest, ChangedRowsAloneReachTheWindow) {
   const Bitmap32 first = Pattern(1), second = Pattern(2);
   const bool shared = large_pages::SharedSegmentOf(first.Data(), first.PixelCount() * 4).id >= 0;
   EXPECT_EQ(shared, GetParam().inPlace);
+  const size_t buffers = large_pages::SharedCount();
   ASSERT_TRUE(daemon_->Put(first, nullptr));
+  // A frame in ordinary memory goes through a shared copy of the window's own.
+  EXPECT_EQ(large_pages::SharedCount(), buffers + (shared ? 0 : 1));
   EXPECT_EQ(ReadBack(), first) << "a whole frame";
 
   // Two bands changed, named as such: the window shows the new frame.
